@@ -1,0 +1,65 @@
+#include "Clock.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace chimewick {
+
+using namespace std::chrono;
+
+int LocalTime::weekday() const { return static_cast<int>(std::chrono::weekday{date}.c_encoding()) + 1; }
+
+LocalTime localTimeAt(Seconds moment, seconds utcOffset) {
+    const auto local = moment + utcOffset;
+    const auto day = floor<days>(local);
+    const hh_mm_ss<seconds> time{local - day};
+    return LocalTime{.date = year_month_day{day},
+                     .hour = static_cast<int>(time.hours().count()),
+                     .minute = static_cast<int>(time.minutes().count()),
+                     .second = static_cast<int>(time.seconds().count())};
+}
+
+Seconds SystemClock::now() const { return floor<seconds>(system_clock::now()); }
+
+LocalTime SystemClock::toLocal(Seconds moment) const {
+    const std::time_t t = system_clock::to_time_t(moment);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm);
+#endif
+    return LocalTime{.date = year{tm.tm_year + 1900} / month{static_cast<unsigned>(tm.tm_mon + 1)} /
+                             day{static_cast<unsigned>(tm.tm_mday)},
+                     .hour = tm.tm_hour,
+                     .minute = tm.tm_min,
+                     .second = std::min(tm.tm_sec, 59)}; // a leap second shows as :59
+}
+
+FakeClock::FakeClock(int y, unsigned m, unsigned d, int hour, int minute, int second) {
+    setLocal(y, m, d, hour, minute, second);
+}
+
+void FakeClock::setLocal(int y, unsigned m, unsigned d, int hour, int minute, int second) {
+    const Seconds asUtc = sys_days{year{y} / month{m} / day{d}} + hours{hour} + minutes{minute} +
+                          seconds{second};
+    now_ = asUtc - utcOffsetAt(asUtc);
+}
+
+void FakeClock::setUtcOffsetFrom(Seconds from, seconds offset) {
+    auto at = std::lower_bound(offsets_.begin(), offsets_.end(), from,
+                               [](const auto& entry, Seconds s) { return entry.first < s; });
+    offsets_.insert(at, {from, offset});
+}
+
+seconds FakeClock::utcOffsetAt(Seconds moment) const {
+    seconds offset{0};
+    for (const auto& [from, value] : offsets_)
+        if (from <= moment)
+            offset = value;
+    return offset;
+}
+
+LocalTime FakeClock::toLocal(Seconds moment) const { return localTimeAt(moment, utcOffsetAt(moment)); }
+
+} // namespace chimewick

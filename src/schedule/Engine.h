@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ActionTable.h"
+#include "Ring.h"
+#include "Tick.h"
+
+namespace chimewick {
+
+class Clock;
+class Controls;
+
+// The program's behaviour, as the actions the window binds to its events: the 26 bell
+// buttons, the six day profiles, the lock box, the tick and the load. The window's
+// controls hold all the state; the engine holds only the tick's memory of seconds.
+class Engine {
+public:
+    Engine(Controls& controls, const Clock& clock, ProgramFolder programFolder);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    const ActionTable& actions() const { return actions_; }
+    void run(std::string_view action) const { actions_.run(action); }
+
+private:
+    static std::string clickActionOf(std::string_view button);
+
+    Controls& controls_;
+    const Clock& clock_;
+    Ringer ringer_;
+    Tick tick_;
+    ActionTable actions_;
+};
+
+} // namespace chimewick

@@ -1,0 +1,90 @@
+#include "Tick.h"
+
+#include "ClockText.h"
+#include "Controls.h"
+#include "ScheduleSlots.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace chimewick {
+
+namespace {
+// A step back of the clock by more than this may ring a bell again; no school clock is
+// set back two days.
+constexpr std::chrono::days Memory{2};
+} // namespace
+
+bool HandledSeconds::contains(Seconds s) const {
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), s,
+                               [](Seconds v, const Run& r) { return v < r.first; });
+    return it != runs_.begin() && std::prev(it)->last >= s;
+}
+
+void HandledSeconds::add(Seconds s) {
+    if (contains(s))
+        return;
+    const std::chrono::seconds one{1};
+    auto next = std::upper_bound(runs_.begin(), runs_.end(), s,
+                                 [](Seconds v, const Run& r) { return v < r.first; });
+    const bool joinsPrevious = next != runs_.begin() && std::prev(next)->last + one == s;
+    const bool joinsNext = next != runs_.end() && next->first - one == s;
+    if (joinsPrevious && joinsNext) {
+        std::prev(next)->last = next->last;
+        runs_.erase(next);
+    } else if (joinsPrevious) {
+        std::prev(next)->last = s;
+    } else if (joinsNext) {
+        next->first = s;
+    } else {
+        runs_.insert(next, Run{s, s});
+    }
+    const Seconds horizon = runs_.back().last - Memory;
+    std::erase_if(runs_, [&](const Run& r) { return r.last < horizon; });
+}
+
+Tick::Tick(Controls& controls, const Clock& clock, RingBell ringBell)
+    : controls_(controls), clock_(clock), ringBell_(std::move(ringBell)) {
+    if (!ringBell_)
+        throw std::invalid_argument("a tick needs a way to ring bells");
+}
+
+void Tick::operator()() {
+    const Seconds now = clock_.now();
+    const bool catchUp = previous_ && now > *previous_ && now - *previous_ <= MaxCatchUp;
+    const Seconds first = catchUp ? *previous_ + std::chrono::seconds(1) : now;
+
+    bool nowShown = false;
+    for (Seconds s = first; s <= now; s += std::chrono::seconds(1)) {
+        // Advanced second by second, so that if a bell fails the next tick goes on from
+        // the second after it rather than losing the rest of the catch-up.
+        previous_ = s;
+        if (!handled_.contains(s)) {
+            handle(s);
+            nowShown = s == now;
+        }
+    }
+    // A second handled before (two ticks in one second, the clock set back) rings
+    // nothing, but the display still shows the time.
+    if (!nowShown)
+        controls_.setText("Text1", clockText(clock_.toLocal(now)));
+}
+
+void Tick::handle(Seconds second) {
+    // Marked first: should a bell fail half-way, a later tick must not ring the earlier
+    // slots of this second again.
+    handled_.add(second);
+    controls_.setText("Text1", clockText(clock_.toLocal(second)));
+    for (const ScheduleSlot& slot : scheduleSlots()) {
+        if (controls_.checkValue(slot.checkBox) != 1)
+            continue;
+        const std::string time = controls_.text(slot.timeBox);
+        if (time != controls_.text("Text1"))
+            continue;
+        ringBell_(slot.bellButton);
+        controls_.setBackColor(slot.timeBox, HighlightGreen);
+    }
+}
+
+} // namespace chimewick

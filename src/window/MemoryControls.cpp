@@ -1,0 +1,78 @@
+#include "MemoryControls.h"
+
+#include <utility>
+
+namespace chimewick {
+
+MemoryControls::MemoryControls() {
+    for (const ControlSpec& spec : form1Controls()) {
+        controls_.emplace(std::string(spec.name),
+                          State{.kind = spec.kind,
+                                .checkValue = spec.checkValue,
+                                .text = std::string(spec.caption),
+                                .backColor = spec.backColor,
+                                .enabled = spec.enabled});
+    }
+}
+
+const MemoryControls::State& MemoryControls::state(std::string_view name, ControlKind kind) const {
+    auto it = controls_.find(name);
+    if (it == controls_.end())
+        throw ControlError("the window has no control named '" + std::string(name) + "'");
+    if (it->second.kind != kind)
+        throw ControlError("control '" + std::string(name) + "' is a " +
+                           std::string(kindName(it->second.kind)) + ", not a " +
+                           std::string(kindName(kind)));
+    return it->second;
+}
+
+MemoryControls::State& MemoryControls::state(std::string_view name, ControlKind kind) {
+    return const_cast<State&>(std::as_const(*this).state(name, kind));
+}
+
+int MemoryControls::checkValue(std::string_view checkBox) const {
+    return state(checkBox, ControlKind::CheckBox).checkValue;
+}
+
+void MemoryControls::setCheckValue(std::string_view checkBox, int value) {
+    State& s = state(checkBox, ControlKind::CheckBox);
+    if (value != 0 && value != 1)
+        throw ControlError("check box '" + std::string(checkBox) + "' takes 0 or 1, not " +
+                           std::to_string(value));
+    s.checkValue = value;
+}
+
+std::string MemoryControls::text(std::string_view textBox) const {
+    return state(textBox, ControlKind::TextBox).text;
+}
+
+void MemoryControls::setText(std::string_view textBox, std::string_view text) {
+    state(textBox, ControlKind::TextBox).text = std::string(text);
+}
+
+void MemoryControls::setBackColor(std::string_view textBox, Color color) {
+    state(textBox, ControlKind::TextBox).backColor = color;
+}
+
+void MemoryControls::setEnabled(std::string_view button, bool enabled) {
+    state(button, ControlKind::CommandButton).enabled = enabled;
+}
+
+void MemoryControls::setPlayerUrl(std::string_view player, std::string_view path) {
+    state(player, ControlKind::MediaPlayer).text = std::string(path);
+    playerHistory_.emplace_back(path);
+}
+
+std::optional<Color> MemoryControls::backColor(std::string_view textBox) const {
+    return state(textBox, ControlKind::TextBox).backColor;
+}
+
+bool MemoryControls::isEnabled(std::string_view button) const {
+    return state(button, ControlKind::CommandButton).enabled;
+}
+
+std::string MemoryControls::playerUrl(std::string_view player) const {
+    return state(player, ControlKind::MediaPlayer).text;
+}
+
+} // namespace chimewick

@@ -1,0 +1,290 @@
+#include "WindowDescription.h"
+
+#include "Controls.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace chimewick {
+
+std::string_view kindName(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Frame:
+        return "frame";
+    case ControlKind::CommandButton:
+        return "command button";
+    case ControlKind::TextBox:
+        return "text box";
+    case ControlKind::CheckBox:
+        return "check box";
+    case ControlKind::Label:
+        return "label";
+    case ControlKind::Timer:
+        return "timer";
+    case ControlKind::MediaPlayer:
+        return "media player";
+    }
+    return "unknown";
+}
+
+namespace {
+
+using Back = std::optional<Color>;
+constexpr Back standard = std::nullopt;
+
+ControlSpec frame(std::string_view name, std::string_view container, std::string_view caption,
+                  TwipsRect rect, Back back, int tab) {
+    return {.name = name, .kind = ControlKind::Frame, .container = container, .caption = caption,
+            .rect = rect, .backColor = back, .tabIndex = tab};
+}
+
+ControlSpec button(std::string_view name, std::string_view container, std::string_view caption,
+                   TwipsRect rect, Back back, int tab, bool enabled = true) {
+    return {.name = name, .kind = ControlKind::CommandButton, .container = container,
+            .caption = caption, .enabled = enabled, .rect = rect, .backColor = back,
+            .tabIndex = tab};
+}
+
+ControlSpec textBox(std::string_view name, std::string_view container, std::string_view text,
+                    TwipsRect rect, Back back, int tab) {
+    return {.name = name, .kind = ControlKind::TextBox, .container = container, .caption = text,
+            .rect = rect, .backColor = back, .tabIndex = tab};
+}
+
+ControlSpec checkBox(std::string_view name, std::string_view container, std::string_view caption,
+                     int value, TwipsRect rect, int tab) {
+    return {.name = name, .kind = ControlKind::CheckBox, .container = container,
+            .caption = caption, .checkValue = value, .rect = rect, .tabIndex = tab};
+}
+
+ControlSpec label(std::string_view name, std::string_view container, std::string_view caption,
+                  TwipsRect rect, int tab) {
+    return {.name = name, .kind = ControlKind::Label, .container = container, .caption = caption,
+            .rect = rect, .tabIndex = tab};
+}
+
+// One timetable row of the schedule frame: check box, label and time box on one line.
+struct RowData {
+    int checkLeft;
+    int labelLeft;
+    int timeLeft;
+    int top;
+    std::string_view check;
+    int checked;
+    std::string_view label;
+    std::string_view caption;
+    int labelWidth;
+    std::string_view timeBox;
+    std::string_view time;
+    Back timeColor;
+    int checkTab;
+    int labelTab;
+    int timeTab;
+};
+
+constexpr int LeftCheck = 240, LeftLabel = 720, LeftTime = 2280;
+constexpr int RightCheck = 4200, RightLabel = 4680, RightTime = 5880;
+
+// clang-format off
+const RowData scheduleRows[] = {
+    {LeftCheck, LeftLabel, LeftTime, 240,  "C1",     1, "Label1",  "School Start",         1095, "T1",     "07:25:01 AM", rgb(255, 255, 255), 9,   17,  1},
+    {LeftCheck, LeftLabel, LeftTime, 600,  "C2",     0, "Label2",  "Arrenge Bell 1",       1575, "T2",     "07:26:01 AM", standard,           10,  18,  2},
+    {LeftCheck, LeftLabel, LeftTime, 960,  "Check5", 1, "Label21", "Arrenge Bell 2",       1575, "Text7",  "07:29:54 AM", standard,           95,  97,  96},
+    {LeftCheck, LeftLabel, LeftTime, 1560, "Check4", 1, "Label20", "Morning Gatha",        1095, "Text6",  "07:30:01 AM", standard,           92,  94,  93},
+    {LeftCheck, LeftLabel, LeftTime, 1920, "C3",     0, "Label3",  "Sarera Suwatha",       1335, "T3",     "00:00:00 AM", standard,           11,  19,  6},
+    {LeftCheck, LeftLabel, LeftTime, 2280, "C4",     0, "Label4",  "Jathika Geeya",        1095, "T4",     "00:00:00 AM", standard,           12,  20,  5},
+    {LeftCheck, LeftLabel, LeftTime, 2640, "Check2", 0, "Label17", "Jathika Geeya Half",   1575, "Text4",  "00:00:00 AM", standard,           64,  66,  65},
+    {LeftCheck, LeftLabel, LeftTime, 3000, "C5",     0, "Label5",  "Pasal Geeya",          1095, "T5",     "00:00:00 AM", standard,           13,  21,  8},
+    {LeftCheck, LeftLabel, LeftTime, 3360, "Check1", 0, "Label16", "Teaching Start (M/T)", 1575, "Text3",  "08:00:01 AM", rgb(255, 0, 0),     61,  63,  62},
+    {LeftCheck, LeftLabel, LeftTime, 3720, "Check3", 0, "Label18", "Teaching Start",       1095, "Text5",  "07:50:01 AM", rgb(255, 0, 0),     68,  69,  67},
+    {360,       840,       LeftTime, 5280, "csi",    0, "Label24", "Short Interwal",       1095, "Text10", "08:35:01 AM", standard,           107, 108, 109},
+    {RightCheck, RightLabel, RightTime, 240,  "C6",     1, "Label6",  "Periad 2",       1095, "T6",    "08:30:01 AM", standard, 14, 22,  7},
+    {RightCheck, RightLabel, RightTime, 600,  "C7",     1, "Label7",  "Periad 3",       1095, "T7",    "09:10:01 AM", standard, 15, 23,  4},
+    {RightCheck, RightLabel, RightTime, 960,  "C8",     1, "Label8",  "Periad 4",       1095, "T8",    "09:50:01 AM", standard, 16, 24,  3},
+    {RightCheck, RightLabel, RightTime, 1320, "C9",     1, "Label9",  "Interwal Start", 1095, "T9",    "10:30:01 AM", standard, 28, 31,  25},
+    {RightCheck, RightLabel, RightTime, 1680, "Check7", 1, "Label23", "Short Bell",     1095, "Text9", "10:48:20 AM", standard, 99, 103, 101},
+    {RightCheck, RightLabel, RightTime, 2040, "Check6", 1, "Label22", "Hodama Lamay.",  1455, "Text8", "10:48:30 AM", standard, 98, 102, 100},
+    {RightCheck, RightLabel, RightTime, 2640, "C10",    1, "Label10", "Periad 5",       1095, "T10",   "10:50:15 AM", standard, 29, 32,  26},
+    {RightCheck, RightLabel, RightTime, 3000, "C11",    1, "Label11", "Periad 6",       1095, "T11",   "11:30:01 AM", standard, 30, 33,  27},
+    {RightCheck, RightLabel, RightTime, 3360, "C12",    1, "Label12", "Periad 7",       1095, "T12",   "12:10:01 PM", standard, 37, 40,  34},
+    {RightCheck, RightLabel, RightTime, 3720, "C13",    1, "Label13", "Periad 8",       1095, "T13",   "12:50:01 PM", standard, 38, 41,  35},
+    {RightCheck, RightLabel, RightTime, 4080, "C14",    1, "Label15", "End Bell",       1095, "T14",   "01:27:01 PM", standard, 44, 45,  43},
+    {RightCheck, RightLabel, RightTime, 4440, "C15",    1, "Label14", "End Gatha",      1095, "T15",   "01:28:01 PM", standard, 39, 42,  36},
+};
+
+// Bell buttons of the "Bell Play" frame: name, caption, left, width, back colour, tab index.
+struct BellButtonData {
+    std::string_view name;
+    std::string_view caption;
+    int left;
+    int width;
+    Color back;
+    int tab;
+};
+
+const BellButtonData upperBellRow[] = {
+    {"cmd1",      "Periad Bell",         120,  735,  rgb(255, 192, 192), 47},
+    {"cmd",       "O/E Bell",            840,  735,  rgb(255, 255, 128), 55},
+    {"Command20", "Short Bell",          1560, 855,  rgb(224, 224, 224), 104},
+    {"cmd2",      "Morning Gatha",       2400, 975,  rgb(192, 255, 192), 48},
+    {"cmd3",      "Sarera Suwatha",      3360, 975,  rgb(192, 192, 255), 49},
+    {"cmd4",      "Jathika Geeya",       4320, 975,  rgb(255, 128, 255), 50},
+    {"Command5",  "Jathika Geeya Half",  5280, 975,  rgb(128, 255, 128), 60},
+    {"Command7",  "Jathika Geeya Music", 6240, 1335, rgb(0, 192, 0),     79},
+    {"cmd5",      "Pasal Geeya",         7560, 855,  rgb(128, 128, 255), 51},
+    {"cmd15",     "End Gatha",           8400, 735,  rgb(255, 128, 0),   52},
+};
+
+const BellButtonData lowerBellRow[] = {
+    {"Command8",  "Perith",          120,  735,  rgb(255, 128, 128), 80},
+    {"Command9",  "Parisara Geeya",  840,  735,  rgb(128, 255, 128), 81},
+    {"Command21", "Hodama Lamaya",   1560, 735,  rgb(192, 64, 0),    105},
+    {"Command10", "Teaching Start",  2280, 855,  rgb(255, 255, 192), 82},
+    {"Command11", "Periad 2",        3120, 615,  rgb(255, 255, 192), 83},
+    {"Command12", "Periad 3",        3720, 615,  rgb(255, 255, 192), 84},
+    {"Command13", "Periad 4",        4320, 615,  rgb(255, 255, 192), 85},
+    {"Command14", "Interval",        4920, 735,  rgb(255, 255, 192), 86},
+    {"Command15", "Periad 5",        5640, 615,  rgb(255, 255, 192), 87},
+    {"Command16", "Periad 6",        6240, 615,  rgb(255, 255, 192), 88},
+    {"Command17", "Periad 7",        6840, 615,  rgb(255, 255, 192), 89},
+    {"Command18", "Periad 8",        7440, 615,  rgb(255, 255, 192), 90},
+    {"Command19", "End Bell",        8040, 1095, rgb(255, 255, 192), 91},
+};
+// clang-format on
+
+constexpr int BellButtonHeight = 615;
+constexpr int UpperBellTop = 240;
+constexpr int LowerBellTop = 960;
+
+// Two lines, each ended by a line break, naming the author and the institution.
+constexpr std::string_view CreditNote = "Chimewick by its school's IT club\r\n"
+                                        "Quelbrook School, 2026\r\n";
+
+std::vector<ControlSpec> buildControls() {
+    std::vector<ControlSpec> c;
+    c.reserve(113);
+
+    // The window's own children. Frames come before what they hold.
+    c.push_back(frame("Frame1", "Form1", "Shedule Time", {120, 0, 7335, 6255}, standard, 0));
+    c.push_back(frame("Frame3", "Form1", "", {7560, 0, 4215, 5055}, standard, 54));
+    c.push_back(frame("Frame4", "Frame3", "", {120, 2040, 3975, 3015}, rgb(192, 192, 192), 56));
+    c.push_back(frame("Frame2", "Form1", "Bell Play", {120, 6360, 9375, 1695}, standard, 46));
+    c.push_back(button("Command23", "Form1", "Start Bell", {7680, 5400, 1935, 615},
+                       rgb(255, 192, 192), 110));
+    c.push_back(button("Command24", "Form1", "Start Bell 2", {9720, 5400, 1935, 615},
+                       rgb(255, 192, 192), 111));
+    ControlSpec credit = textBox("Text2", "Form1", CreditNote, {9600, 6480, 2175, 1575}, standard, 53);
+    credit.multiLine = true;
+    credit.align = TextAlign::Center;
+    c.push_back(credit);
+    c.push_back({.name = "Timer1", .kind = ControlKind::Timer, .container = "Form1",
+                 .intervalMs = 1000});
+
+    // The schedule frame: 23 rows, then the clock display. The label comes before its time
+    // box so that where they overlap the time box is drawn over the label.
+    for (const RowData& r : scheduleRows) {
+        c.push_back(checkBox(r.check, "Frame1", "", r.checked, {r.checkLeft, r.top, 255, 255},
+                             r.checkTab));
+        c.push_back(label(r.label, "Frame1", r.caption, {r.labelLeft, r.top, r.labelWidth, 255},
+                          r.labelTab));
+        c.push_back(textBox(r.timeBox, "Frame1", r.time, {r.timeLeft, r.top, 1215, 285},
+                            r.timeColor, r.timeTab));
+    }
+    ControlSpec clock = textBox("Text1", "Frame1", "", {240, 4320, 3255, 645}, rgb(255, 128, 0), 70);
+    clock.font = FontSpec{.face = "MS Sans Serif", .points = 24, .weight = 700};
+    clock.align = TextAlign::Center;
+    c.push_back(clock);
+
+    // The player frame: the player above the day-profile frame.
+    c.push_back({.name = "wmp", .kind = ControlKind::MediaPlayer, .container = "Frame3",
+                 .rect = TwipsRect{120, 240, 3855, 1695}, .tabIndex = 72});
+
+    c.push_back(button("Command2", "Frame4", "Monday Thursday", {120, 240, 975, 615}, standard, 57));
+    c.push_back(button("Command3", "Frame4", "Tuesday Wednesday", {1080, 240, 1095, 615}, standard, 58));
+    c.push_back(button("Command4", "Frame4", "Fryday", {2160, 240, 855, 615}, standard, 59));
+    c.push_back(button("Command1", "Frame4", "Samithi Day", {3120, 240, 735, 495}, rgb(192, 0, 0),
+                       71, false));
+    c.push_back(button("Command6", "Frame4", "2.30 PM Day", {3120, 840, 735, 495},
+                       rgb(255, 0, 255), 76, false));
+    c.push_back(checkBox("chkgt", "Frame4", "", 0, {120, 960, 255, 255}, 73));
+    c.push_back(label("Label19", "Frame4", "Green Time", {480, 960, 1095, 255}, 75));
+    c.push_back(textBox("txtgt", "Frame4", "01:25:01 PM", {1680, 960, 1215, 285}, standard, 74));
+    c.push_back(button("cmdgt", "Frame4", "Gree Time Bell", {120, 1320, 2775, 495}, rgb(0, 255, 0), 77));
+    c.push_back(checkBox("ck4", "Frame4", "active", 0, {3120, 1440, 735, 255}, 78));
+    c.push_back(button("Command22", "Frame4", "3.30 PM Day", {2520, 1920, 1335, 975},
+                       rgb(128, 255, 255), 106));
+
+    // The bell frame: two rows of buttons.
+    for (const BellButtonData& b : upperBellRow)
+        c.push_back(button(b.name, "Frame2", b.caption, {b.left, UpperBellTop, b.width, BellButtonHeight},
+                           b.back, b.tab));
+    for (const BellButtonData& b : lowerBellRow)
+        c.push_back(button(b.name, "Frame2", b.caption, {b.left, LowerBellTop, b.width, BellButtonHeight},
+                           b.back, b.tab));
+    return c;
+}
+
+bool hasClickAction(const ControlSpec& c) {
+    // Every button rings a bell or applies a profile; of the check boxes only the lock
+    // has an action.
+    return c.kind == ControlKind::CommandButton || c.name == "ck4";
+}
+
+} // namespace
+
+const FormSpec& form1() {
+    static const FormSpec form{.name = "Form1",
+                               .caption = "School Chimewick - Quelbrook",
+                               .clientWidthTwips = 11850,
+                               .clientHeightTwips = 8100,
+                               .startPosition = StartPosition::CenterScreen,
+                               .sizable = true};
+    return form;
+}
+
+std::span<const ControlSpec> form1Controls() {
+    static const std::vector<ControlSpec> controls = buildControls();
+    return controls;
+}
+
+std::span<const EventBinding> form1Bindings() {
+    // The "<control>_Click" names must outlive the bindings that view them.
+    static const std::deque<std::string> clickNames = [] {
+        std::deque<std::string> names;
+        for (const ControlSpec& c : form1Controls())
+            if (hasClickAction(c))
+                names.push_back(std::string(c.name) + "_Click");
+        return names;
+    }();
+    static const std::vector<EventBinding> bindings = [] {
+        std::vector<EventBinding> b{{"Form1", EventKind::Load, "Form_Load"},
+                                    {"Timer1", EventKind::Timer, "Timer1_Timer"}};
+        auto name = clickNames.begin();
+        for (const ControlSpec& c : form1Controls())
+            if (hasClickAction(c))
+                b.push_back({c.name, EventKind::Click, *name++});
+        return b;
+    }();
+    return bindings;
+}
+
+std::span<const SlotRow> form1SlotRows() {
+    static const std::vector<SlotRow> rows = [] {
+        std::vector<SlotRow> r;
+        for (const RowData& d : scheduleRows)
+            r.push_back({d.check, d.label, d.timeBox});
+        r.push_back({"chkgt", "Label19", "txtgt"});
+        return r;
+    }();
+    return rows;
+}
+
+const ControlSpec& findControl(std::string_view name) {
+    for (const ControlSpec& c : form1Controls())
+        if (c.name == name)
+            return c;
+    throw ControlError("the window has no control named '" + std::string(name) + "'");
+}
+
+} // namespace chimewick
