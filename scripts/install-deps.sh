@@ -13,8 +13,8 @@ packages=(
   qt6-qpa-plugins qt6-image-formats-plugins
   # headless checks: a real X display, a sound server with a null sink, screenshots, clicks
   xvfb xauth pulseaudio pulseaudio-utils imagemagick xdotool x11-utils faketime strace
-  # fonts, so captions have a face to measure
-  fonts-dejavu-core
+  # fonts: a sans face with the old platform's metrics, so captions fit their buttons
+  fonts-dejavu-core fonts-liberation2
   # making the bell sounds
   espeak-ng sox libsox-fmt-all ffmpeg
   clang-format

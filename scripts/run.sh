@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Chimewick and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release
+
+program=build/release/bin/chimewick
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo "run: no display here; starting Chimewick on a virtual X display (xvfb-run)" >&2
+  exec xvfb-run -a -s "-screen 0 1280x800x24" "$program"
+fi
+exec "$program"
