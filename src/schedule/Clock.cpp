@@ -7,7 +7,9 @@ namespace chimewick {
 
 using namespace std::chrono;
 
-int LocalTime::weekday() const { return static_cast<int>(std::chrono::weekday{date}.c_encoding()) + 1; }
+int LocalTime::weekday() const {
+    return static_cast<int>(std::chrono::weekday{date}.c_encoding()) + 1;
+}
 
 LocalTime localTimeAt(Seconds moment, seconds utcOffset) {
     const auto local = moment + utcOffset;
@@ -19,7 +21,9 @@ LocalTime localTimeAt(Seconds moment, seconds utcOffset) {
                      .second = static_cast<int>(time.seconds().count())};
 }
 
-Seconds SystemClock::now() const { return floor<seconds>(system_clock::now()); }
+Seconds SystemClock::now() const {
+    return floor<seconds>(system_clock::now());
+}
 
 LocalTime SystemClock::toLocal(Seconds moment) const {
     const std::time_t t = system_clock::to_time_t(moment);
@@ -41,8 +45,8 @@ FakeClock::FakeClock(int y, unsigned m, unsigned d, int hour, int minute, int se
 }
 
 void FakeClock::setLocal(int y, unsigned m, unsigned d, int hour, int minute, int second) {
-    const Seconds asUtc = sys_days{year{y} / month{m} / day{d}} + hours{hour} + minutes{minute} +
-                          seconds{second};
+    const Seconds asUtc =
+        sys_days{year{y} / month{m} / day{d}} + hours{hour} + minutes{minute} + seconds{second};
     now_ = asUtc - utcOffsetAt(asUtc);
 }
 
@@ -60,6 +64,8 @@ seconds FakeClock::utcOffsetAt(Seconds moment) const {
     return offset;
 }
 
-LocalTime FakeClock::toLocal(Seconds moment) const { return localTimeAt(moment, utcOffsetAt(moment)); }
+LocalTime FakeClock::toLocal(Seconds moment) const {
+    return localTimeAt(moment, utcOffsetAt(moment));
+}
 
 } // namespace chimewick

@@ -25,6 +25,8 @@ std::string clockText(int hour24, int minute, int second) {
     return std::string(text.data(), 11);
 }
 
-std::string clockText(const LocalTime& time) { return clockText(time.hour, time.minute, time.second); }
+std::string clockText(const LocalTime& time) {
+    return clockText(time.hour, time.minute, time.second);
+}
 
 } // namespace chimewick

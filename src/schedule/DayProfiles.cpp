@@ -54,7 +54,9 @@ constexpr DayProfile profiles[] = {
 
 } // namespace
 
-std::span<const DayProfile> dayProfiles() { return profiles; }
+std::span<const DayProfile> dayProfiles() {
+    return profiles;
+}
 
 const DayProfile& dayProfileOfButton(std::string_view button) {
     for (const DayProfile& p : profiles)

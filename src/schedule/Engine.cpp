@@ -8,13 +8,16 @@
 
 namespace chimewick {
 
-std::string Engine::clickActionOf(std::string_view button) { return std::string(button) + "_Click"; }
+std::string Engine::clickActionOf(std::string_view button) {
+    return std::string(button) + "_Click";
+}
 
 Engine::Engine(Controls& controls, const Clock& clock, ProgramFolder programFolder)
     : controls_(controls), clock_(clock), ringer_(controls, std::move(programFolder)),
       // The tick rings a slot by running its bell button's click action, the very same
       // operation as the operator's click.
-      tick_(controls, clock, [this](std::string_view button) { actions_.run(clickActionOf(button)); }) {
+      tick_(controls, clock,
+            [this](std::string_view button) { actions_.run(clickActionOf(button)); }) {
     for (const Bell& bell : bellCatalogue())
         actions_.add(clickActionOf(bell.button), [this, &bell] { ringer_.ring(bell); });
     for (const DayProfile& profile : dayProfiles())

@@ -35,6 +35,8 @@ constexpr ScheduleSlot slots[] = {
 
 } // namespace
 
-std::span<const ScheduleSlot> scheduleSlots() { return slots; }
+std::span<const ScheduleSlot> scheduleSlots() {
+    return slots;
+}
 
 } // namespace chimewick

@@ -40,7 +40,9 @@ constexpr Bell catalogue[] = {
 
 } // namespace
 
-std::span<const Bell> bellCatalogue() { return catalogue; }
+std::span<const Bell> bellCatalogue() {
+    return catalogue;
+}
 
 const Bell& bellOfButton(std::string_view button) {
     for (const Bell& bell : catalogue)

@@ -25,6 +25,8 @@ Ringer::Ringer(Controls& controls, ProgramFolder folder)
         throw std::invalid_argument("a ringer needs a way to find the program folder");
 }
 
-void Ringer::ring(const Bell& bell) { controls_.setPlayerUrl("wmp", bellPath(folder_(), bell.fileName)); }
+void Ringer::ring(const Bell& bell) {
+    controls_.setPlayerUrl("wmp", bellPath(folder_(), bell.fileName));
+}
 
 } // namespace chimewick

@@ -12,7 +12,9 @@ void ActionTable::add(std::string name, Action action) {
         throw std::invalid_argument("action '" + it->first + "' is registered twice");
 }
 
-bool ActionTable::contains(std::string_view name) const { return actions_.contains(name); }
+bool ActionTable::contains(std::string_view name) const {
+    return actions_.contains(name);
+}
 
 const ActionTable::Action& ActionTable::find(std::string_view name) const {
     auto it = actions_.find(name);

@@ -11,9 +11,15 @@ using Color = std::uint32_t;
 constexpr Color rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     return Color{red} | (Color{green} << 8) | (Color{blue} << 16);
 }
-constexpr std::uint8_t redOf(Color c) { return static_cast<std::uint8_t>(c & 0xFFu); }
-constexpr std::uint8_t greenOf(Color c) { return static_cast<std::uint8_t>((c >> 8) & 0xFFu); }
-constexpr std::uint8_t blueOf(Color c) { return static_cast<std::uint8_t>((c >> 16) & 0xFFu); }
+constexpr std::uint8_t redOf(Color c) {
+    return static_cast<std::uint8_t>(c & 0xFFu);
+}
+constexpr std::uint8_t greenOf(Color c) {
+    return static_cast<std::uint8_t>((c >> 8) & 0xFFu);
+}
+constexpr std::uint8_t blueOf(Color c) {
+    return static_cast<std::uint8_t>((c >> 16) & 0xFFu);
+}
 
 // The colour a time box takes when its slot rings.
 inline constexpr Color HighlightGreen = rgb(0, 255, 0);

@@ -6,12 +6,11 @@ namespace chimewick {
 
 MemoryControls::MemoryControls() {
     for (const ControlSpec& spec : form1Controls()) {
-        controls_.emplace(std::string(spec.name),
-                          State{.kind = spec.kind,
-                                .checkValue = spec.checkValue,
-                                .text = std::string(spec.caption),
-                                .backColor = spec.backColor,
-                                .enabled = spec.enabled});
+        controls_.emplace(std::string(spec.name), State{.kind = spec.kind,
+                                                        .checkValue = spec.checkValue,
+                                                        .text = std::string(spec.caption),
+                                                        .backColor = spec.backColor,
+                                                        .enabled = spec.enabled});
     }
 }
 

@@ -35,33 +35,57 @@ constexpr Back standard = std::nullopt;
 
 ControlSpec frame(std::string_view name, std::string_view container, std::string_view caption,
                   TwipsRect rect, Back back, int tab) {
-    return {.name = name, .kind = ControlKind::Frame, .container = container, .caption = caption,
-            .rect = rect, .backColor = back, .tabIndex = tab};
+    return {.name = name,
+            .kind = ControlKind::Frame,
+            .container = container,
+            .caption = caption,
+            .rect = rect,
+            .backColor = back,
+            .tabIndex = tab};
 }
 
 ControlSpec button(std::string_view name, std::string_view container, std::string_view caption,
                    TwipsRect rect, Back back, int tab, bool enabled = true) {
-    return {.name = name, .kind = ControlKind::CommandButton, .container = container,
-            .caption = caption, .enabled = enabled, .rect = rect, .backColor = back,
+    return {.name = name,
+            .kind = ControlKind::CommandButton,
+            .container = container,
+            .caption = caption,
+            .enabled = enabled,
+            .rect = rect,
+            .backColor = back,
             .tabIndex = tab};
 }
 
 ControlSpec textBox(std::string_view name, std::string_view container, std::string_view text,
                     TwipsRect rect, Back back, int tab) {
-    return {.name = name, .kind = ControlKind::TextBox, .container = container, .caption = text,
-            .rect = rect, .backColor = back, .tabIndex = tab};
+    return {.name = name,
+            .kind = ControlKind::TextBox,
+            .container = container,
+            .caption = text,
+            .rect = rect,
+            .backColor = back,
+            .tabIndex = tab};
 }
 
 ControlSpec checkBox(std::string_view name, std::string_view container, std::string_view caption,
                      int value, TwipsRect rect, int tab) {
-    return {.name = name, .kind = ControlKind::CheckBox, .container = container,
-            .caption = caption, .checkValue = value, .rect = rect, .tabIndex = tab};
+    return {.name = name,
+            .kind = ControlKind::CheckBox,
+            .container = container,
+            .caption = caption,
+            .checkValue = value,
+            .rect = rect,
+            .tabIndex = tab};
 }
 
 ControlSpec label(std::string_view name, std::string_view container, std::string_view caption,
                   TwipsRect rect, int tab) {
-    return {.name = name, .kind = ControlKind::Label, .container = container, .caption = caption,
-            .rect = rect, .tabIndex = tab};
+    return {.name = name,
+            .kind = ControlKind::Label,
+            .container = container,
+            .caption = caption,
+            .rect = rect,
+            .tabIndex = tab};
 }
 
 // One timetable row of the schedule frame: check box, label and time box on one line.
@@ -158,8 +182,8 @@ constexpr int UpperBellTop = 240;
 constexpr int LowerBellTop = 960;
 
 // Two lines, each ended by a line break, naming the author and the institution.
-constexpr std::string_view CreditNote = "Chimewick by its school's IT club\r\n"
-                                        "Quelbrook School, 2026\r\n";
+constexpr std::string_view CreditNote = "By the school's IT club\r\n"
+                                        "Quelbrook School\r\n";
 
 std::vector<ControlSpec> buildControls() {
     std::vector<ControlSpec> c;
@@ -174,54 +198,62 @@ std::vector<ControlSpec> buildControls() {
                        rgb(255, 192, 192), 110));
     c.push_back(button("Command24", "Form1", "Start Bell 2", {9720, 5400, 1935, 615},
                        rgb(255, 192, 192), 111));
-    ControlSpec credit = textBox("Text2", "Form1", CreditNote, {9600, 6480, 2175, 1575}, standard, 53);
+    ControlSpec credit =
+        textBox("Text2", "Form1", CreditNote, {9600, 6480, 2175, 1575}, standard, 53);
     credit.multiLine = true;
     credit.align = TextAlign::Center;
     c.push_back(credit);
-    c.push_back({.name = "Timer1", .kind = ControlKind::Timer, .container = "Form1",
-                 .intervalMs = 1000});
+    c.push_back(
+        {.name = "Timer1", .kind = ControlKind::Timer, .container = "Form1", .intervalMs = 1000});
 
     // The schedule frame: 23 rows, then the clock display. The label comes before its time
     // box so that where they overlap the time box is drawn over the label.
     for (const RowData& r : scheduleRows) {
-        c.push_back(checkBox(r.check, "Frame1", "", r.checked, {r.checkLeft, r.top, 255, 255},
-                             r.checkTab));
+        c.push_back(
+            checkBox(r.check, "Frame1", "", r.checked, {r.checkLeft, r.top, 255, 255}, r.checkTab));
         c.push_back(label(r.label, "Frame1", r.caption, {r.labelLeft, r.top, r.labelWidth, 255},
                           r.labelTab));
         c.push_back(textBox(r.timeBox, "Frame1", r.time, {r.timeLeft, r.top, 1215, 285},
                             r.timeColor, r.timeTab));
     }
-    ControlSpec clock = textBox("Text1", "Frame1", "", {240, 4320, 3255, 645}, rgb(255, 128, 0), 70);
+    ControlSpec clock =
+        textBox("Text1", "Frame1", "", {240, 4320, 3255, 645}, rgb(255, 128, 0), 70);
     clock.font = FontSpec{.face = "MS Sans Serif", .points = 24, .weight = 700};
     clock.align = TextAlign::Center;
     c.push_back(clock);
 
     // The player frame: the player above the day-profile frame.
-    c.push_back({.name = "wmp", .kind = ControlKind::MediaPlayer, .container = "Frame3",
-                 .rect = TwipsRect{120, 240, 3855, 1695}, .tabIndex = 72});
+    c.push_back({.name = "wmp",
+                 .kind = ControlKind::MediaPlayer,
+                 .container = "Frame3",
+                 .rect = TwipsRect{120, 240, 3855, 1695},
+                 .tabIndex = 72});
 
-    c.push_back(button("Command2", "Frame4", "Monday Thursday", {120, 240, 975, 615}, standard, 57));
-    c.push_back(button("Command3", "Frame4", "Tuesday Wednesday", {1080, 240, 1095, 615}, standard, 58));
+    c.push_back(
+        button("Command2", "Frame4", "Monday Thursday", {120, 240, 975, 615}, standard, 57));
+    c.push_back(
+        button("Command3", "Frame4", "Tuesday Wednesday", {1080, 240, 1095, 615}, standard, 58));
     c.push_back(button("Command4", "Frame4", "Fryday", {2160, 240, 855, 615}, standard, 59));
     c.push_back(button("Command1", "Frame4", "Samithi Day", {3120, 240, 735, 495}, rgb(192, 0, 0),
                        71, false));
-    c.push_back(button("Command6", "Frame4", "2.30 PM Day", {3120, 840, 735, 495},
-                       rgb(255, 0, 255), 76, false));
+    c.push_back(button("Command6", "Frame4", "2.30 PM Day", {3120, 840, 735, 495}, rgb(255, 0, 255),
+                       76, false));
     c.push_back(checkBox("chkgt", "Frame4", "", 0, {120, 960, 255, 255}, 73));
     c.push_back(label("Label19", "Frame4", "Green Time", {480, 960, 1095, 255}, 75));
     c.push_back(textBox("txtgt", "Frame4", "01:25:01 PM", {1680, 960, 1215, 285}, standard, 74));
-    c.push_back(button("cmdgt", "Frame4", "Gree Time Bell", {120, 1320, 2775, 495}, rgb(0, 255, 0), 77));
+    c.push_back(
+        button("cmdgt", "Frame4", "Gree Time Bell", {120, 1320, 2775, 495}, rgb(0, 255, 0), 77));
     c.push_back(checkBox("ck4", "Frame4", "active", 0, {3120, 1440, 735, 255}, 78));
     c.push_back(button("Command22", "Frame4", "3.30 PM Day", {2520, 1920, 1335, 975},
                        rgb(128, 255, 255), 106));
 
     // The bell frame: two rows of buttons.
     for (const BellButtonData& b : upperBellRow)
-        c.push_back(button(b.name, "Frame2", b.caption, {b.left, UpperBellTop, b.width, BellButtonHeight},
-                           b.back, b.tab));
+        c.push_back(button(b.name, "Frame2", b.caption,
+                           {b.left, UpperBellTop, b.width, BellButtonHeight}, b.back, b.tab));
     for (const BellButtonData& b : lowerBellRow)
-        c.push_back(button(b.name, "Frame2", b.caption, {b.left, LowerBellTop, b.width, BellButtonHeight},
-                           b.back, b.tab));
+        c.push_back(button(b.name, "Frame2", b.caption,
+                           {b.left, LowerBellTop, b.width, BellButtonHeight}, b.back, b.tab));
     return c;
 }
 

@@ -38,17 +38,18 @@ enum class TextAlign { Left, Center };
 struct ControlSpec {
     std::string_view name{};
     ControlKind kind = ControlKind::Label;
-    std::string_view container{};   // "Form1" or the name of a frame
-    std::string_view caption{};     // caption of a button, check box, label or frame; text of a text box
-    int checkValue = 0;           // check boxes: 0 or 1
+    std::string_view container{}; // "Form1" or the name of a frame
+    std::string_view
+        caption{};      // caption of a button, check box, label or frame; text of a text box
+    int checkValue = 0; // check boxes: 0 or 1
     bool enabled = true;
-    std::optional<TwipsRect> rect{}; // the timer has no place
+    std::optional<TwipsRect> rect{};  // the timer has no place
     std::optional<Color> backColor{}; // empty: the toolkit's standard colour
     std::optional<FontSpec> font{};   // empty: the window's default font
     TextAlign align = TextAlign::Left;
     bool multiLine = false;
-    std::optional<int> tabIndex{};    // the timer has none
-    int intervalMs = 0;             // timers only
+    std::optional<int> tabIndex{}; // the timer has none
+    int intervalMs = 0;            // timers only
 };
 
 enum class StartPosition { CenterScreen };
@@ -88,6 +89,8 @@ std::span<const SlotRow> form1SlotRows();
 const ControlSpec& findControl(std::string_view name);
 
 // Twips to pixels at 96 dpi; the toolkit scales further for high-density screens.
-constexpr int twipsToPixels(int twips) { return twips / 15; }
+constexpr int twipsToPixels(int twips) {
+    return twips / 15;
+}
 
 } // namespace chimewick

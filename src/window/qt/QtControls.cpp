@@ -1,0 +1,82 @@
+#include "QtControls.h"
+
+#include "BellPlayer.h"
+#include "QtForm.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace chimewick {
+
+namespace {
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+template<typename Widget> Widget* QtControls::as(std::string_view name, ControlKind kind) const {
+    const ControlSpec& spec = form_.spec(name);
+    if (spec.kind != kind)
+        throw ControlError("control '" + std::string(name) + "' is a " +
+                           std::string(kindName(spec.kind)) + ", not a " +
+                           std::string(kindName(kind)));
+    auto* w = qobject_cast<Widget*>(form_.widget(name));
+    if (!w)
+        throw ControlError("control '" + std::string(name) + "' has no widget of its kind");
+    return w;
+}
+
+int QtControls::checkValue(std::string_view checkBox) const {
+    return as<QCheckBox>(checkBox, ControlKind::CheckBox)->isChecked() ? 1 : 0;
+}
+
+void QtControls::setCheckValue(std::string_view checkBox, int value) {
+    auto* box = as<QCheckBox>(checkBox, ControlKind::CheckBox);
+    if (value != 0 && value != 1)
+        throw ControlError("check box '" + std::string(checkBox) + "' takes 0 or 1, not " +
+                           std::to_string(value));
+    box->setChecked(value == 1);
+}
+
+std::string QtControls::text(std::string_view textBox) const {
+    if (form_.spec(textBox).multiLine) {
+        QString text = as<QPlainTextEdit>(textBox, ControlKind::TextBox)->toPlainText();
+        return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString();
+    }
+    return as<QLineEdit>(textBox, ControlKind::TextBox)->text().toStdString();
+}
+
+void QtControls::setText(std::string_view textBox, std::string_view text) {
+    if (form_.spec(textBox).multiLine) {
+        as<QPlainTextEdit>(textBox, ControlKind::TextBox)
+            ->setPlainText(qs(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        return;
+    }
+    auto* edit = as<QLineEdit>(textBox, ControlKind::TextBox);
+    const QString value = qs(text);
+    // Rewriting the same text would move the operator's cursor for nothing.
+    if (edit->text() != value)
+        edit->setText(value);
+}
+
+void QtControls::setBackColor(std::string_view textBox, Color color) {
+    QWidget* w = as<QWidget>(textBox, ControlKind::TextBox);
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
+        w = multi->viewport();
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Base, QColor(redOf(color), greenOf(color), blueOf(color)));
+    w->setPalette(palette);
+    w->setAutoFillBackground(true);
+}
+
+void QtControls::setEnabled(std::string_view button, bool enabled) {
+    as<QPushButton>(button, ControlKind::CommandButton)->setEnabled(enabled);
+}
+
+void QtControls::setPlayerUrl(std::string_view player, std::string_view path) {
+    as<BellPlayer>(player, ControlKind::MediaPlayer)->setUrl(qs(path));
+}
+
+} // namespace chimewick

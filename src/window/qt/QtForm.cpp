@@ -1,0 +1,279 @@
+#include "QtForm.h"
+
+#include "BellPlayer.h"
+#include "CaptionButton.h"
+#include "Controls.h"
+#include "Dispatch.h"
+#include "PlayerSettings.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextOption>
+#include <algorithm>
+#include <iostream>
+#include <limits>
+#include <vector>
+
+namespace chimewick {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor qcolor(Color c) {
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+
+QRect pixelRect(const TwipsRect& r) {
+    return QRect(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
+                 twipsToPixels(r.height));
+}
+
+void setBackground(QWidget* w, QPalette::ColorRole role, Color color) {
+    QPalette palette = w->palette();
+    palette.setColor(role, qcolor(color));
+    w->setPalette(palette);
+    w->setAutoFillBackground(true);
+}
+
+// The face to use where a font is named but missing: a plain sans.
+QStringList sansFallbacks() {
+    return {"Liberation Sans", "Arimo", "Arial", "DejaVu Sans", "sans-serif"};
+}
+
+QFont fontOf(const FontSpec& spec) {
+    QFont font;
+    QStringList families{qs(spec.face)};
+    families.append(sansFallbacks());
+    font.setFamilies(families);
+    font.setPointSize(spec.points);
+    font.setWeight(static_cast<QFont::Weight>(spec.weight));
+    font.setItalic(spec.italic);
+    font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeOut);
+    return font;
+}
+
+// Small enough that every caption and label reads whole at the window's fixed sizes.
+QFont windowFont() {
+    QFont font;
+    font.setFamilies(sansFallbacks());
+    font.setPixelSize(11);
+    return font;
+}
+
+// Multi-line text keeps the window's CR LF line ends; the editor wants plain LF.
+QString toEditorText(std::string_view text) {
+    return qs(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+QtForm::QtForm(QWidget* parent) : QWidget(parent) {
+    const FormSpec& form = form1();
+    setObjectName(qs(form.name));
+    setWindowTitle(qs(form.caption));
+    setFont(windowFont());
+    resize(twipsToPixels(form.clientWidthTwips), twipsToPixels(form.clientHeightTwips));
+    widgets_.emplace(std::string(form.name), this);
+    buildControls();
+    buildTabOrder();
+
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        // Re-armed first, from the wall clock, so a slow tick never shifts the next one.
+        armTimer();
+        if (!timerAction_.empty())
+            dispatch(timerAction_);
+    });
+}
+
+QtForm::~QtForm() = default;
+
+void QtForm::buildControls() {
+    for (const ControlSpec& c : form1Controls()) {
+        if (c.kind == ControlKind::Timer)
+            continue;
+        QWidget* parent = widget(c.container);
+        QWidget* w = nullptr;
+        switch (c.kind) {
+        case ControlKind::Frame: {
+            auto* frame = new QGroupBox(qs(c.caption), parent);
+            frame->setFocusPolicy(Qt::NoFocus);
+            if (c.backColor)
+                setBackground(frame, QPalette::Window, *c.backColor);
+            w = frame;
+            break;
+        }
+        case ControlKind::CommandButton: {
+            auto* button = new CaptionButton(qs(c.caption), parent);
+            button->setAutoDefault(false);
+            if (c.backColor)
+                setBackground(button, QPalette::Button, *c.backColor);
+            button->setEnabled(c.enabled);
+            w = button;
+            break;
+        }
+        case ControlKind::TextBox:
+            if (c.multiLine) {
+                auto* edit = new QPlainTextEdit(parent);
+                edit->setPlainText(toEditorText(c.caption));
+                edit->document()->setDefaultTextOption(
+                    QTextOption(c.align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft));
+                edit->setTabChangesFocus(true);
+                if (c.backColor)
+                    setBackground(edit->viewport(), QPalette::Base, *c.backColor);
+                w = edit;
+            } else {
+                auto* edit = new QLineEdit(qs(c.caption), parent);
+                edit->setMaxLength(std::numeric_limits<int>::max()); // no length limit
+                edit->setAlignment(c.align == TextAlign::Center ? Qt::AlignCenter : Qt::AlignLeft);
+                if (c.backColor)
+                    setBackground(edit, QPalette::Base, *c.backColor);
+                w = edit;
+            }
+            break;
+        case ControlKind::CheckBox: {
+            auto* box = new QCheckBox(qs(c.caption), parent);
+            box->setChecked(c.checkValue == 1);
+            w = box;
+            break;
+        }
+        case ControlKind::Label: {
+            auto* label = new QLabel(qs(c.caption), parent);
+            label->setFocusPolicy(Qt::NoFocus);
+            w = label;
+            break;
+        }
+        case ControlKind::MediaPlayer: {
+            auto* player = new BellPlayer(decodePlayerSettings(wmpStateRecord()), parent);
+            // The player takes the focus at its place in the tab order as one control;
+            // its inner buttons answer the mouse.
+            for (QWidget* child : player->findChildren<QWidget*>())
+                child->setFocusPolicy(Qt::ClickFocus);
+            player->setFocusPolicy(Qt::StrongFocus);
+            player_ = player;
+            w = player;
+            break;
+        }
+        case ControlKind::Timer:
+            break;
+        }
+        if (c.font)
+            w->setFont(fontOf(*c.font));
+        w->setObjectName(qs(c.name));
+        w->setGeometry(pixelRect(*c.rect));
+        widgets_.emplace(std::string(c.name), w);
+    }
+
+    // A screen reader names a caption-less slot box by its row's label.
+    for (const SlotRow& row : form1SlotRows()) {
+        const QString name = qs(spec(row.label).caption);
+        widget(row.checkBox)->setAccessibleName(name);
+        widget(row.timeBox)->setAccessibleName(name);
+    }
+}
+
+void QtForm::buildTabOrder() {
+    std::vector<std::pair<int, QWidget*>> chain;
+    for (const ControlSpec& c : form1Controls()) {
+        if (!c.tabIndex || c.kind == ControlKind::Frame || c.kind == ControlKind::Label)
+            continue;
+        chain.emplace_back(*c.tabIndex, widget(c.name));
+    }
+    std::sort(chain.begin(), chain.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1].second, chain[i].second);
+}
+
+QWidget* QtForm::widget(std::string_view name) const {
+    auto it = widgets_.find(name);
+    if (it == widgets_.end() || !it->second)
+        throw ControlError("the window has no control named '" + std::string(name) + "'");
+    return it->second;
+}
+
+const ControlSpec& QtForm::spec(std::string_view name) const {
+    return findControl(name);
+}
+
+BellPlayer* QtForm::player() const {
+    return player_;
+}
+
+void QtForm::start(const ActionTable& actions) {
+    bind(actions);
+    for (const EventBinding& b : form1Bindings())
+        if (b.event == EventKind::Load)
+            dispatch(b.action);
+    showCentred();
+    armTimer();
+}
+
+void QtForm::bind(const ActionTable& actions) {
+    actions_ = &actions;
+    for (const EventBinding& b : form1Bindings()) {
+        actions.find(b.action); // an action missing from the table fails here, at start
+        const std::string action(b.action);
+        switch (b.event) {
+        case EventKind::Load:
+            break; // run by start(), once
+        case EventKind::Timer:
+            timerAction_ = action;
+            break;
+        case EventKind::Click: {
+            QWidget* w = widget(b.control);
+            if (auto* box = qobject_cast<QCheckBox*>(w))
+                // Every change of the box's value, by mouse or keyboard.
+                connect(box, &QCheckBox::toggled, this, [this, action] { dispatch(action); });
+            else if (auto* button = qobject_cast<QAbstractButton*>(w))
+                connect(button, &QAbstractButton::clicked, this,
+                        [this, action] { dispatch(action); });
+            else
+                throw ControlError("control '" + std::string(b.control) + "' takes no clicks");
+            break;
+        }
+        }
+    }
+}
+
+void QtForm::showCentred() {
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    widget("T1")->setFocus(Qt::OtherFocusReason);
+}
+
+void QtForm::report(const std::string& message) {
+    std::cerr << "chimewick: " << message << std::endl;
+    if (player_)
+        player_->showNotice(QString::fromStdString(message));
+}
+
+int QtForm::millisecondsToNextSecond(std::int64_t nowMsSinceEpoch) {
+    // A little past the boundary, so the clock already reads the new second.
+    constexpr int Margin = 2;
+    return 1000 - static_cast<int>(nowMsSinceEpoch % 1000) + Margin;
+}
+
+void QtForm::dispatch(std::string_view action) {
+    if (actions_)
+        dispatchAction(*actions_, action, [this](const std::string& message) { report(message); });
+}
+
+void QtForm::armTimer() {
+    timer_.start(millisecondsToNextSecond(QDateTime::currentMSecsSinceEpoch()));
+}
+
+} // namespace chimewick

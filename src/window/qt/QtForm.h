@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ActionTable.h"
+#include "WindowDescription.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace chimewick {
+
+class BellPlayer;
+
+// The main window, built from the window description: every control at its place and
+// size, with its caption, colours, font and tab order. Its events run the actions named
+// in the description's bindings; a failing action is reported, never fatal.
+class QtForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit QtForm(QWidget* parent = nullptr);
+    ~QtForm() override;
+
+    // The widget of a control; throws ControlError when there is none of that name.
+    QWidget* widget(std::string_view name) const;
+    const ControlSpec& spec(std::string_view name) const;
+    BellPlayer* player() const;
+
+    // Binds every event of the description to its action and runs the load action,
+    // before the window is first shown; then shows it centred on its screen with the
+    // focus in the first control, and starts the clock's timer.
+    void start(const ActionTable& actions);
+
+    // Where failures of actions and of the player are reported besides standard error.
+    void report(const std::string& message);
+
+    // Milliseconds from a moment to just after the next whole second of the wall clock.
+    static int millisecondsToNextSecond(std::int64_t nowMsSinceEpoch);
+
+private:
+    void buildControls();
+    void buildTabOrder();
+    void bind(const ActionTable& actions);
+    void showCentred();
+    void dispatch(std::string_view action);
+    void armTimer();
+
+    std::map<std::string, QPointer<QWidget>, std::less<>> widgets_;
+    QPointer<BellPlayer> player_;
+    const ActionTable* actions_ = nullptr;
+    std::string timerAction_;
+    QTimer timer_;
+};
+
+} // namespace chimewick
