@@ -11,12 +11,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextOption>
 #include <algorithm>
 #include <iostream>
-#include <limits>
 #include <vector>
 
 namespace chimewick {
@@ -68,6 +68,24 @@ QFont windowFont() {
     font.setPixelSize(11);
     return font;
 }
+
+// A text box holds at most this many characters. Far more than any time or note a school
+// types, and few enough that a box stays quick to edit and repaint: a megabyte pasted by
+// mistake would otherwise stall the thread that rings the bells for a second per keystroke.
+constexpr int TextBoxLimit = 8192;
+
+// The multi-line box, with pasted text cut to the room left under the limit.
+class LimitedTextEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override {
+        const qsizetype kept = toPlainText().size() - textCursor().selectedText().size();
+        const qsizetype room = std::max<qsizetype>(0, TextBoxLimit - kept);
+        insertPlainText(source->text().left(room));
+    }
+};
 
 // Multi-line text keeps the window's CR LF line ends; the editor wants plain LF.
 QString toEditorText(std::string_view text) {
@@ -124,7 +142,7 @@ void QtForm::buildControls() {
         }
         case ControlKind::TextBox:
             if (c.multiLine) {
-                auto* edit = new QPlainTextEdit(parent);
+                auto* edit = new LimitedTextEdit(parent);
                 edit->setPlainText(toEditorText(c.caption));
                 edit->document()->setDefaultTextOption(
                     QTextOption(c.align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft));
@@ -134,7 +152,7 @@ void QtForm::buildControls() {
                 w = edit;
             } else {
                 auto* edit = new QLineEdit(qs(c.caption), parent);
-                edit->setMaxLength(std::numeric_limits<int>::max()); // no length limit
+                edit->setMaxLength(TextBoxLimit);
                 edit->setAlignment(c.align == TextAlign::Center ? Qt::AlignCenter : Qt::AlignLeft);
                 if (c.backColor)
                     setBackground(edit, QPalette::Base, *c.backColor);

@@ -1,0 +1,321 @@
+#include "BellPlayer.h"
+#include "CaptionButton.h"
+#include "Clock.h"
+#include "Engine.h"
+#include "QtControls.h"
+#include "QtForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <map>
+#include <stdexcept>
+
+using namespace chimewick;
+
+namespace {
+
+// Where each container's outer corner lies in the window, in pixels, worked out by hand
+// from the frames' places: Frame4 sits inside Frame3.
+const std::map<std::string_view, QPoint> containerOrigin{{"Form1", {0, 0}},
+                                                         {"Frame1", {8, 0}},
+                                                         {"Frame3", {504, 0}},
+                                                         {"Frame4", {512, 136}},
+                                                         {"Frame2", {8, 424}}};
+
+// An action table with a do-nothing action for every bound event, but those given.
+ActionTable tableWith(std::map<std::string, ActionTable::Action> overrides) {
+    ActionTable table;
+    for (const EventBinding& b : form1Bindings()) {
+        auto it = overrides.find(std::string(b.action));
+        table.add(
+            std::string(b.action), it != overrides.end() ? it->second : [] {});
+    }
+    return table;
+}
+
+QString focusName() {
+    QWidget* w = QApplication::focusWidget();
+    return w ? w->objectName() : QString();
+}
+
+} // namespace
+
+class TestQtForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); } // as the program does
+
+    void window() {
+        QtForm form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("School Chimewick - Quelbrook"));
+        QCOMPARE(form.size(), QSize(790, 540));
+        QCOMPARE(form.findChildren<QWidget*>().size() >= 112, true);
+        auto* clock = qobject_cast<QLineEdit*>(form.widget("Text1"));
+        QVERIFY(clock);
+        QCOMPARE(clock->text(), QString());
+        QCOMPARE(clock->font().pointSize(), 24);
+        QCOMPARE(clock->font().weight(), QFont::Bold);
+        QCOMPARE(clock->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+        // The widest clock text must show whole in the clock display.
+        QVERIFY(clock->fontMetrics().horizontalAdvance(QStringLiteral("12:00:00 PM")) <=
+                clock->width() - 4);
+        QCOMPARE(form.widget("T1")->palette().color(QPalette::Base), QColor(255, 255, 255));
+        QCOMPARE(form.widget("Text3")->palette().color(QPalette::Base), QColor(255, 0, 0));
+        QCOMPARE(form.widget("Text5")->palette().color(QPalette::Base), QColor(255, 0, 0));
+        QVERIFY(!form.widget("Command1")->isEnabled());
+        QVERIFY(!form.widget("Command6")->isEnabled());
+        QCOMPARE(form.widget("C1")->accessibleName(), QStringLiteral("School Start"));
+        QCOMPARE(form.widget("Text3")->accessibleName(), QStringLiteral("Teaching Start (M/T)"));
+        QCOMPARE(form.widget("txtgt")->accessibleName(), QStringLiteral("Green Time"));
+    }
+
+    void absolutePlaces_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QRect>("expected");
+        // A sample worked out by hand, one or more from each container.
+        QTest::newRow("Frame1") << "Frame1" << QRect(8, 0, 489, 417);
+        QTest::newRow("Frame4") << "Frame4" << QRect(512, 136, 265, 201);
+        QTest::newRow("T1") << "T1" << QRect(160, 16, 81, 19);
+        QTest::newRow("Text1") << "Text1" << QRect(24, 288, 217, 43);
+        QTest::newRow("csi") << "csi" << QRect(32, 352, 17, 17);
+        QTest::newRow("T15") << "T15" << QRect(400, 296, 81, 19);
+        QTest::newRow("wmp") << "wmp" << QRect(512, 16, 257, 113);
+        QTest::newRow("cmdgt") << "cmdgt" << QRect(520, 224, 185, 33);
+        QTest::newRow("Command22") << "Command22" << QRect(680, 264, 89, 65);
+        QTest::newRow("Command19") << "Command19" << QRect(544, 488, 73, 41);
+        QTest::newRow("cmd15") << "cmd15" << QRect(568, 440, 49, 41);
+        QTest::newRow("Command24") << "Command24" << QRect(648, 360, 129, 41);
+        QTest::newRow("Text2") << "Text2" << QRect(640, 432, 145, 105);
+    }
+    void absolutePlaces() {
+        QFETCH(QString, control);
+        QFETCH(QRect, expected);
+        QtForm form;
+        QWidget* w = form.widget(control.toStdString());
+        QCOMPARE(QRect(w->mapTo(&form, QPoint(0, 0)), w->size()), expected);
+    }
+
+    void everyControlAtItsPlace() {
+        QtForm form;
+        int placed = 0;
+        for (const ControlSpec& c : form1Controls()) {
+            if (!c.rect)
+                continue;
+            const QPoint origin = containerOrigin.at(c.container);
+            const QRect expected(origin.x() + c.rect->left / 15, origin.y() + c.rect->top / 15,
+                                 c.rect->width / 15, c.rect->height / 15);
+            QWidget* w = form.widget(c.name);
+            QCOMPARE(QRect(w->mapTo(&form, QPoint(0, 0)), w->size()), expected);
+            ++placed;
+        }
+        QCOMPARE(placed, 112); // every control but the timer
+    }
+
+    void captionsReadWhole() {
+        QtForm form;
+        for (auto* button : form.findChildren<CaptionButton*>()) {
+            const QRect room = button->captionRect();
+            const QRect needed = button->fontMetrics().boundingRect(
+                room, CaptionButton::CaptionFlags, button->text());
+            QVERIFY2(room.contains(needed),
+                     qPrintable(button->objectName() + " cuts off " + button->text()));
+        }
+        for (auto* label : form.findChildren<QLabel*>()) {
+            if (label->text().isEmpty() || !label->objectName().startsWith(QLatin1String("Label")))
+                continue;
+            // Where a time box overlaps the label, only the part left of it shows.
+            int visible = label->width();
+            for (auto* box :
+                 label->parentWidget()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+                if (box->geometry().intersects(label->geometry()))
+                    visible = std::min(visible, box->x() - label->x());
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= visible,
+                     qPrintable(label->objectName() + " cuts off " + label->text()));
+        }
+        auto* active = qobject_cast<QCheckBox*>(form.widget("ck4"));
+        QStyleOptionButton option;
+        option.initFrom(active);
+        option.text = active->text();
+        const QRect room =
+            active->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, active);
+        QVERIFY(active->fontMetrics().horizontalAdvance(active->text()) <= room.width());
+    }
+
+    void tabWalk() {
+        bool locked = true;
+        QtForm form;
+        QtControls controls(form);
+        ActionTable actions = tableWith({{"ck4_Click", [&] {
+                                              locked = controls.checkValue("ck4") == 0;
+                                              controls.setEnabled("Command1", !locked);
+                                              controls.setEnabled("Command6", !locked);
+                                          }}});
+        form.start(actions);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(focusName(), QStringLiteral("T1"));
+        const QStringList firstStops{"T2", "T8", "T7", "T4", "T3", "T6", "T5", "C1", "C2"};
+        for (const QString& expected : firstStops) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(focusName(), expected);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(focusName(), QStringLiteral("C1"));
+
+        // Locked: the two special-day buttons are passed over.
+        form.widget("Text1")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("wmp"));
+        form.widget("txtgt")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("cmdgt"));
+
+        QTest::mouseClick(form.widget("ck4"), Qt::LeftButton);
+        QVERIFY(!locked);
+        form.widget("Text1")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("Command1"));
+        form.widget("txtgt")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("Command6"));
+    }
+
+    void loadRunsBeforeTheWindowShows() {
+        QtForm form;
+        int loads = 0;
+        bool visibleAtLoad = true;
+        ActionTable actions = tableWith({{"Form_Load", [&] {
+                                              ++loads;
+                                              visibleAtLoad = form.isVisible();
+                                          }}});
+        form.start(actions);
+        QCOMPARE(loads, 1);
+        QVERIFY(!visibleAtLoad);
+        QVERIFY(form.isVisible());
+    }
+
+    void bellButtonsHandThePlayerTheirPath_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("file");
+        // Written out by hand from the catalogue.
+        const char* rows[][2] = {{"cmd", "belle.wma"},
+                                 {"cmd1", "bell.mp3"},
+                                 {"cmd15", "cm.wma"},
+                                 {"cmd2", "mpoojawa.wma"},
+                                 {"cmd3", "Shareera Suwatha 2.wav"},
+                                 {"cmd4", "Jathika Geeya.mp3"},
+                                 {"cmd5", "pgee.mp3"},
+                                 {"cmdgt", "gt.wma"},
+                                 {"Command10", "teachingstart.wma"},
+                                 {"Command11", "period2.wma"},
+                                 {"Command12", "period3.wma"},
+                                 {"Command13", "period4.wma"},
+                                 {"Command14", "interwal.wma"},
+                                 {"Command15", "period5.wma"},
+                                 {"Command16", "period6.wma"},
+                                 {"Command17", "period7.wma"},
+                                 {"Command18", "period8.wma"},
+                                 {"Command19", "end.wma"},
+                                 {"Command20", "sb.wma"},
+                                 {"Command21", "hodamalamaya.wma"},
+                                 {"Command23", "BellStart.wma"},
+                                 {"Command24", "BellStart2.wma"},
+                                 {"Command5", "Jathika Geeya Half.wma"},
+                                 {"Command7", "NgeeMusic.mp3"},
+                                 {"Command8", "pirith.mp3"},
+                                 {"Command9", "pg.mp3"}};
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << row[0] << row[1];
+    }
+    void bellButtonsHandThePlayerTheirPath() {
+        QFETCH(QString, button);
+        QFETCH(QString, file);
+        const QString folder = QStringLiteral("/opt/school bells #1");
+        QtForm form;
+        QtControls controls(form);
+        FakeClock clock(2026, 12, 5, 9, 0, 0); // a Saturday: the load changes nothing
+        Engine engine(controls, clock, [&] { return folder.toStdString(); });
+        form.start(engine.actions());
+        QTest::mouseClick(form.widget(button.toStdString()), Qt::LeftButton);
+        QCOMPARE(form.player()->url(), folder + "/" + file);
+    }
+
+    void lockOpensAndClosesThroughTheWindow() {
+        QtForm form;
+        QtControls controls(form);
+        FakeClock clock(2026, 12, 7, 9, 0, 0);
+        Engine engine(controls, clock, [] { return std::string("/tmp"); });
+        form.start(engine.actions());
+        QTest::mouseClick(form.widget("ck4"), Qt::LeftButton);
+        QVERIFY(form.widget("Command1")->isEnabled());
+        QVERIFY(form.widget("Command6")->isEnabled());
+        QTest::mouseClick(form.widget("Command6"), Qt::LeftButton);
+        QCOMPARE(controls.text("T15"), std::string("02:28:01 PM"));
+        QTest::mouseClick(form.widget("ck4"), Qt::LeftButton);
+        QVERIFY(!form.widget("Command1")->isEnabled());
+        QVERIFY(!form.widget("Command6")->isEnabled());
+    }
+
+    void aFailingActionLeavesTheProgramRunning() {
+        QtForm form;
+        int ticks = 0;
+        int otherClicks = 0;
+        ActionTable actions =
+            tableWith({{"cmd1_Click", [] { throw std::runtime_error("the folder vanished"); }},
+                       {"cmd_Click", [&] { ++otherClicks; }},
+                       {"Timer1_Timer", [&] { ++ticks; }}});
+        form.start(actions);
+        QTest::mouseClick(form.widget("cmd1"), Qt::LeftButton);
+        QVERIFY(form.player()->displayText().contains(QStringLiteral("the folder vanished")));
+        QVERIFY(form.isVisible());
+        QTest::mouseClick(form.widget("cmd"), Qt::LeftButton);
+        QCOMPARE(otherClicks, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 2, 3500);
+    }
+
+    void aBrokenBellLeavesTheClockTicking() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QFile corrupt(folder.filePath(QStringLiteral("bell.mp3")));
+        QVERIFY(corrupt.open(QIODevice::WriteOnly));
+        corrupt.write(QByteArray(4096, '\x5a'));
+        corrupt.close();
+
+        QtForm form;
+        QtControls controls(form);
+        SystemClock clock;
+        Engine engine(controls, clock, [&] { return folder.path().toStdString(); });
+        form.start(engine.actions());
+        QTest::mouseClick(form.widget("cmd1"), Qt::LeftButton); // corrupt
+        QTRY_VERIFY_WITH_TIMEOUT(form.player()->displayText().contains(QStringLiteral("bell.mp3")),
+                                 5000);
+        QTest::mouseClick(form.widget("cmd"), Qt::LeftButton); // missing
+        QTRY_VERIFY_WITH_TIMEOUT(form.player()->displayText().contains(QStringLiteral("belle.wma")),
+                                 5000);
+        const QString shown = controls.text("Text1").c_str();
+        QTRY_VERIFY_WITH_TIMEOUT(QString::fromStdString(controls.text("Text1")) != shown, 2500);
+    }
+
+    void timerAimsJustPastTheSecond_data() {
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<int>("wait");
+        QTest::newRow("on the second") << qint64(1'700'000'000'000) << 1002;
+        QTest::newRow("mid-second") << qint64(1'700'000'000'500) << 502;
+        QTest::newRow("just before") << qint64(1'700'000'000'999) << 3;
+        QTest::newRow("just after") << qint64(1'700'000'000'001) << 1001;
+    }
+    void timerAimsJustPastTheSecond() {
+        QFETCH(qint64, now);
+        QFETCH(int, wait);
+        QCOMPARE(QtForm::millisecondsToNextSecond(now), wait);
+    }
+};
+
+QTEST_MAIN(TestQtForm)
+#include "tst_qtform.moc"
