@@ -40,8 +40,10 @@ void HandledSeconds::add(Seconds s) {
     } else {
         runs_.insert(next, Run{s, s});
     }
-    const Seconds horizon = runs_.back().last - Memory;
-    std::erase_if(runs_, [&](const Run& r) { return r.last < horizon; });
+    // Forget what lies more than Memory away from this second, on either side. Measured
+    // from this second, not the latest handled: after the clock is set back further than
+    // Memory, this second must still be remembered, or a second tick within it rings again.
+    std::erase_if(runs_, [&](const Run& r) { return r.last < s - Memory || r.first > s + Memory; });
 }
 
 Tick::Tick(Controls& controls, const Clock& clock, RingBell ringBell)

@@ -329,6 +329,12 @@ private slots:
             << QStringList{"07:25:01 AM", "06:25:01 AM", "07:25:01 AM"} << 1;
         QTest::newRow("clock set back before a bell not yet rung")
             << QStringList{"07:26:00 AM", "07:25:00 AM", "07:25:01 AM"} << 1;
+        QTest::newRow("set back three days, two ticks in the bell's second")
+            << QStringList{"5/07:25:01 AM", "2/07:25:01 AM", "2/07:25:01 AM"} << 2;
+        QTest::newRow("set back three days, then ticks up to the bell")
+            << QStringList{"5/07:25:01 AM", "2/07:24:59 AM", "2/07:25:00 AM",
+                           "2/07:25:01 AM", "2/07:25:01 AM", "2/07:25:02 AM"}
+            << 2;
         QTest::newRow("next day") << QStringList{"07:25:01 AM", "3/07:25:00 AM", "3/07:25:01 AM"}
                                   << 2;
     }
