@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <optional>
 
 namespace chimewick {
 
@@ -45,9 +46,21 @@ FakeClock::FakeClock(int y, unsigned m, unsigned d, int hour, int minute, int se
 }
 
 void FakeClock::setLocal(int y, unsigned m, unsigned d, int hour, int minute, int second) {
-    const Seconds asUtc =
+    const Seconds wanted =
         sys_days{year{y} / month{m} / day{d}} + hours{hour} + minutes{minute} + seconds{second};
-    now_ = asUtc - utcOffsetAt(asUtc);
+    // The moment whose offset, added to it, gives the wanted local time. Of a time shown
+    // twice (the clock set back) the first; of one never shown (set forward) the moment
+    // the offset before the change would give.
+    std::vector<seconds> candidates{seconds{0}};
+    for (const auto& entry : offsets_)
+        candidates.push_back(entry.second);
+    std::optional<Seconds> earliest;
+    for (seconds offset : candidates) {
+        const Seconds moment = wanted - offset;
+        if (utcOffsetAt(moment) == offset && (!earliest || moment < *earliest))
+            earliest = moment;
+    }
+    now_ = earliest ? *earliest : wanted - utcOffsetAt(wanted - utcOffsetAt(wanted));
 }
 
 void FakeClock::setUtcOffsetFrom(Seconds from, seconds offset) {

@@ -78,11 +78,13 @@ void Tick::handle(Seconds second) {
     // slots of this second again.
     handled_.add(second);
     controls_.setText("Text1", clockText(clock_.toLocal(second)));
+    // Read back once: nothing writes the display until this second is done, and every
+    // slot is compared with what it shows.
+    const std::string shown = controls_.text("Text1");
     for (const ScheduleSlot& slot : scheduleSlots()) {
         if (controls_.checkValue(slot.checkBox) != 1)
             continue;
-        const std::string time = controls_.text(slot.timeBox);
-        if (time != controls_.text("Text1"))
+        if (!controls_.textEquals(slot.timeBox, shown))
             continue;
         ringBell_(slot.bellButton);
         controls_.setBackColor(slot.timeBox, HighlightGreen);

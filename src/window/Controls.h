@@ -29,6 +29,11 @@ public:
     // Text boxes: the whole text, UTF-8.
     virtual std::string text(std::string_view textBox) const = 0;
     virtual void setText(std::string_view textBox, std::string_view text) = 0;
+    // Whether the whole text is exactly the one given: same length, same characters, case
+    // and blanks included. Compared in place, since a box may hold a great deal of text.
+    virtual bool textEquals(std::string_view textBox, std::string_view expected) const {
+        return text(textBox) == expected;
+    }
     virtual void setBackColor(std::string_view textBox, Color color) = 0;
 
     // Command buttons: a disabled button takes no clicks and no focus.

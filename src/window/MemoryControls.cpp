@@ -45,6 +45,10 @@ std::string MemoryControls::text(std::string_view textBox) const {
     return state(textBox, ControlKind::TextBox).text;
 }
 
+bool MemoryControls::textEquals(std::string_view textBox, std::string_view expected) const {
+    return state(textBox, ControlKind::TextBox).text == expected;
+}
+
 void MemoryControls::setText(std::string_view textBox, std::string_view text) {
     state(textBox, ControlKind::TextBox).text = std::string(text);
 }

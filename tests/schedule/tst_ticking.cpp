@@ -424,6 +424,43 @@ private slots:
         QCOMPARE(rig.played(), played);
         QCOMPARE(rig.shown(), shown);
     }
+
+    // Setting the test clock by its local time must land on the moment that shows it,
+    // on either side of a change of offset.
+    void fakeClockSetByLocalTime_data() {
+        QTest::addColumn<int>("hoursBefore"); // UTC offset until 01:00:00 UTC, then after
+        QTest::addColumn<int>("hoursAfter");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("utc"); // on the same day unless it starts with "-1 "
+        QTest::newRow("before a spring change") << 1 << 2 << "00:30:00"
+                                                << "-1 23:30:00";
+        QTest::newRow("in the skipped hour") << 1 << 2 << "02:30:00"
+                                             << "01:30:00";
+        QTest::newRow("after a spring change") << 1 << 2 << "03:30:00"
+                                               << "01:30:00";
+        QTest::newRow("first of a repeated hour") << 2 << 1 << "02:30:00"
+                                                  << "00:30:00";
+        QTest::newRow("after an autumn change") << 2 << 1 << "03:30:00"
+                                                << "02:30:00";
+        QTest::newRow("well before any change") << 2 << 1 << "01:30:00"
+                                                << "-1 23:30:00";
+    }
+    void fakeClockSetByLocalTime() {
+        QFETCH(int, hoursBefore);
+        QFETCH(int, hoursAfter);
+        QFETCH(QString, local);
+        QFETCH(QString, utc);
+        const sys_days day{2026y / March / 29};
+        FakeClock clock(2026, 1, 1, 0, 0, 0);
+        clock.setUtcOffsetFrom(day - days(30), hours(hoursBefore));
+        clock.setUtcOffsetFrom(day + hours(1), hours(hoursAfter));
+        clock.setLocal(2026, 3, 29, local.left(2).toInt(), local.mid(3, 2).toInt(), 0);
+        const bool dayBefore = utc.startsWith("-1 ");
+        const QString time = dayBefore ? utc.mid(3) : utc;
+        const Seconds expected = (dayBefore ? day - days(1) : day) + hours(time.left(2).toInt()) +
+                                 minutes(time.mid(3, 2).toInt());
+        QCOMPARE(clock.now().time_since_epoch().count(), expected.time_since_epoch().count());
+    }
 };
 
 QTEST_APPLESS_MAIN(TickingTest)

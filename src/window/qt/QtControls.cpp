@@ -48,6 +48,13 @@ std::string QtControls::text(std::string_view textBox) const {
     return as<QLineEdit>(textBox, ControlKind::TextBox)->text().toStdString();
 }
 
+bool QtControls::textEquals(std::string_view textBox, std::string_view expected) const {
+    if (form_.spec(textBox).multiLine)
+        return text(textBox) == expected;
+    // Compared as UTF-16, without turning a long text into UTF-8 first.
+    return as<QLineEdit>(textBox, ControlKind::TextBox)->text() == qs(expected);
+}
+
 void QtControls::setText(std::string_view textBox, std::string_view text) {
     if (form_.spec(textBox).multiLine) {
         as<QPlainTextEdit>(textBox, ControlKind::TextBox)

@@ -16,6 +16,7 @@ public:
     void setCheckValue(std::string_view checkBox, int value) override;
     std::string text(std::string_view textBox) const override;
     void setText(std::string_view textBox, std::string_view text) override;
+    bool textEquals(std::string_view textBox, std::string_view expected) const override;
     void setBackColor(std::string_view textBox, Color color) override;
     void setEnabled(std::string_view button, bool enabled) override;
     void setPlayerUrl(std::string_view player, std::string_view path) override;
