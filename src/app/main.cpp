@@ -1,13 +1,11 @@
-#include "BellCatalogue.h"
 #include "BellPlayer.h"
 #include "Clock.h"
 #include "Engine.h"
 #include "QtControls.h"
 #include "QtForm.h"
-#include "Ring.h"
+#include "Recordings.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QIcon>
 #include <QStringList>
 
@@ -20,12 +18,8 @@ std::string programFolder() {
 // Said once at start, so a school sees a missing recording before its bell is due.
 void reportMissingBells(chimewick::BellPlayer& player) {
     QStringList missing;
-    const std::string folder = programFolder();
-    for (const chimewick::Bell& bell : chimewick::bellCatalogue()) {
-        const QString path = QString::fromStdString(chimewick::bellPath(folder, bell.fileName));
-        if (!QFileInfo(path).isFile())
-            missing << QFileInfo(path).fileName();
-    }
+    for (const std::string& name : chimewick::missingRecordings(programFolder()))
+        missing << QString::fromStdString(name);
     if (!missing.isEmpty())
         player.showNotice(QStringLiteral("Missing bell files: ") +
                           missing.join(QStringLiteral(", ")));

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
@@ -198,6 +199,25 @@ private slots:
         QCOMPARE(loads, 1);
         QVERIFY(!visibleAtLoad);
         QVERIFY(form.isVisible());
+    }
+
+    void centredAndFixedInPlace() {
+        QtForm form;
+        form.start(tableWith({}));
+        const QPoint screenCentre = form.screen()->availableGeometry().center();
+        QVERIFY((form.geometry().center() - screenCentre).manhattanLength() <= 2);
+
+        std::map<QString, QRect> before;
+        for (auto* w : form.findChildren<QWidget*>())
+            before[w->objectName()] = w->geometry();
+        for (const QSize size : {QSize(1200, 900), QSize(300, 200)}) {
+            form.resize(size);
+            QApplication::processEvents();
+            for (const ControlSpec& c : form1Controls())
+                if (c.rect)
+                    QCOMPARE(form.widget(c.name)->geometry(),
+                             before[QString::fromUtf8(c.name.data(), qsizetype(c.name.size()))]);
+        }
     }
 
     void bellButtonsHandThePlayerTheirPath_data() {
