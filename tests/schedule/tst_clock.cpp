@@ -1,0 +1,151 @@
+#include "Clock.h"
+#include "ClockText.h"
+#include "ControlsSpy.h"
+
+#include <QTest>
+#include <chrono>
+
+using namespace chimewick;
+using namespace std::chrono;
+
+namespace {
+
+Seconds utc(int y, unsigned m, unsigned d, int hour, int minute, int second) {
+    return sys_days{year{y} / month{m} / day{d}} + hours{hour} + minutes{minute} + seconds{second};
+}
+
+bool sameLocal(const LocalTime& a, const LocalTime& b) {
+    return a.date == b.date && a.hour == b.hour && a.minute == b.minute && a.second == b.second;
+}
+
+} // namespace
+
+class TestClock : public QObject {
+    Q_OBJECT
+
+private slots:
+    void weekdaysCountFromSundayAsOne_data() {
+        QTest::addColumn<int>("day");
+        QTest::addColumn<int>("weekday");
+        // 6 December 2026 is a Sunday.
+        QTest::newRow("Sunday") << 6 << 1;
+        QTest::newRow("Monday") << 7 << 2;
+        QTest::newRow("Tuesday") << 8 << 3;
+        QTest::newRow("Wednesday") << 9 << 4;
+        QTest::newRow("Thursday") << 10 << 5;
+        QTest::newRow("Friday") << 11 << 6;
+        QTest::newRow("Saturday") << 12 << 7;
+        QTest::newRow("Sunday again") << 13 << 1;
+    }
+
+    void weekdaysCountFromSundayAsOne() {
+        QFETCH(int, day);
+        QFETCH(int, weekday);
+        LocalTime t;
+        t.date = year{2026} / December / day;
+        QCOMPARE(t.weekday(), weekday);
+    }
+
+    void weekdayOfALeapDay() {
+        LocalTime t;
+        t.date = year{2028} / February / 29; // a Tuesday
+        QCOMPARE(t.weekday(), 3);
+    }
+
+    void localTimeUnderAnOffset() {
+        const LocalTime t = localTimeAt(utc(2026, 12, 7, 1, 55, 1), hours{5} + minutes{30});
+        QCOMPARE(t.date, year_month_day{year{2026} / December / 7});
+        QCOMPARE(t.hour, 7);
+        QCOMPARE(t.minute, 25);
+        QCOMPARE(t.second, 1);
+    }
+
+    void localTimeCrossesMidnightBothWays() {
+        const LocalTime ahead = localTimeAt(utc(2026, 12, 7, 22, 0, 0), hours{3});
+        QCOMPARE(ahead.date, year_month_day{year{2026} / December / 8});
+        QCOMPARE(ahead.hour, 1);
+        const LocalTime behind = localTimeAt(utc(2026, 12, 7, 2, 0, 0), -hours{5});
+        QCOMPARE(behind.date, year_month_day{year{2026} / December / 6});
+        QCOMPARE(behind.hour, 21);
+        QCOMPARE(behind.weekday(), 1);
+    }
+
+    void fakeClockStartsAtTheLocalTimeGiven() {
+        FakeClock clock(2026, 12, 7, 7, 25, 1);
+        QCOMPARE(clock.now(), utc(2026, 12, 7, 7, 25, 1));
+        QCOMPARE(clockText(clock.localNow()), std::string("07:25:01 AM"));
+        QCOMPARE(clock.localNow().weekday(), 2);
+    }
+
+    void fakeClockMovesOnlyWhenTold() {
+        FakeClock clock(2026, 12, 7, 23, 59, 59);
+        const Seconds start = clock.now();
+        QCOMPARE(clock.now(), start);
+        clock.advanceSecond();
+        QCOMPARE(clock.now(), start + seconds{1});
+        QCOMPARE(clockText(clock.localNow()), std::string("12:00:00 AM"));
+        QCOMPARE(clock.localNow().weekday(), 3);
+        clock.advanceMinute();
+        QCOMPARE(clock.now(), start + seconds{61});
+        clock.advanceDay();
+        QCOMPARE(clock.now(), start + seconds{61} + days{1});
+        clock.advance(-seconds{61});
+        QCOMPARE(clock.now(), start + days{1});
+        clock.set(start);
+        QCOMPARE(clock.now(), start);
+    }
+
+    void fakeClockFollowsItsOffsets() {
+        FakeClock clock(2026, 3, 29, 0, 0, 0);
+        const Seconds change = utc(2026, 3, 29, 1, 0, 0);
+        clock.setUtcOffsetFrom(change, hours{1});
+        QCOMPARE(clock.utcOffsetAt(change - seconds{1}), seconds{0});
+        QCOMPARE(clock.utcOffsetAt(change), seconds{hours{1}});
+        QCOMPARE(clockText(clock.toLocal(change - seconds{1})), std::string("12:59:59 AM"));
+        QCOMPARE(clockText(clock.toLocal(change)), std::string("02:00:00 AM"));
+
+        // Offsets may be given out of order; the latest one in force applies.
+        const Seconds back = utc(2026, 10, 25, 1, 0, 0);
+        clock.setUtcOffsetFrom(back, seconds{0});
+        clock.setUtcOffsetFrom(utc(2026, 6, 1, 0, 0, 0), hours{1});
+        QCOMPARE(clock.utcOffsetAt(back - seconds{1}), seconds{hours{1}});
+        QCOMPARE(clock.utcOffsetAt(back), seconds{0});
+        QCOMPARE(clockText(clock.toLocal(back - seconds{1})), std::string("01:59:59 AM"));
+        QCOMPARE(clockText(clock.toLocal(back)), std::string("01:00:00 AM"));
+    }
+
+    void fakeClockSetsLocalTimeUnderTheOffsetInForce() {
+        FakeClock clock(2026, 12, 7, 0, 0, 0);
+        clock.setUtcOffsetFrom(utc(2026, 12, 1, 0, 0, 0), hours{5} + minutes{30});
+        clock.setLocal(2026, 12, 7, 7, 25, 1);
+        QCOMPARE(clock.now(), utc(2026, 12, 7, 1, 55, 1));
+        QCOMPARE(clockText(clock.localNow()), std::string("07:25:01 AM"));
+    }
+
+    void systemClockCountsWholeSeconds() {
+        const auto before = floor<seconds>(system_clock::now());
+        const SystemClock clock;
+        const Seconds now = clock.now();
+        const auto after = floor<seconds>(system_clock::now());
+        QVERIFY(now >= before && now <= after);
+    }
+
+    void systemClockGivesAValidLocalTime() {
+        const SystemClock clock;
+        const Seconds now = clock.now();
+        const LocalTime t = clock.toLocal(now);
+        QVERIFY(t.date.ok());
+        QVERIFY(t.hour >= 0 && t.hour <= 23);
+        QVERIFY(t.minute >= 0 && t.minute <= 59);
+        QVERIFY(t.second >= 0 && t.second <= 59);
+        QVERIFY(t.weekday() >= 1 && t.weekday() <= 7);
+        QCOMPARE(clockText(t).size(), std::size_t{11});
+        // Local time is UTC shifted by whole minutes, so the seconds agree.
+        QCOMPARE(t.second, static_cast<int>((now.time_since_epoch() % minutes{1}).count()));
+        // The same moment always reads the same.
+        QVERIFY(sameLocal(clock.toLocal(now), t));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestClock)
+#include "tst_clock.moc"

@@ -1,0 +1,116 @@
+#include "ControlsSpy.h"
+#include "Tick.h"
+
+#include <QTest>
+#include <chrono>
+
+using namespace chimewick;
+using namespace std::chrono;
+
+namespace {
+
+const Seconds t0 = sys_days{year{2026} / December / 7} + hours{7};
+
+} // namespace
+
+class TestHandledSeconds : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsEmpty() {
+        const HandledSeconds handled;
+        QVERIFY(!handled.contains(t0));
+        QCOMPARE(handled.runCount(), std::size_t{0});
+    }
+
+    void remembersWhatWasAdded() {
+        HandledSeconds handled;
+        handled.add(t0);
+        QVERIFY(handled.contains(t0));
+        QVERIFY(!handled.contains(t0 - seconds{1}));
+        QVERIFY(!handled.contains(t0 + seconds{1}));
+    }
+
+    void addingASecondTwiceChangesNothing() {
+        HandledSeconds handled;
+        handled.add(t0);
+        handled.add(t0);
+        QCOMPARE(handled.runCount(), std::size_t{1});
+        QVERIFY(handled.contains(t0));
+    }
+
+    void consecutiveSecondsMakeOneRun() {
+        HandledSeconds handled;
+        for (int i = 0; i < 24 * 60 * 60; ++i)
+            handled.add(t0 + seconds{i});
+        QCOMPARE(handled.runCount(), std::size_t{1});
+        QVERIFY(handled.contains(t0));
+        QVERIFY(handled.contains(t0 + seconds{24 * 60 * 60 - 1}));
+        QVERIFY(!handled.contains(t0 + seconds{24 * 60 * 60}));
+        QVERIFY(!handled.contains(t0 - seconds{1}));
+    }
+
+    void runsJoinFromEitherSide() {
+        HandledSeconds handled;
+        handled.add(t0 + seconds{5});
+        handled.add(t0 + seconds{4}); // joins the run that follows
+        QCOMPARE(handled.runCount(), std::size_t{1});
+        handled.add(t0 + seconds{7});
+        QCOMPARE(handled.runCount(), std::size_t{2});
+        handled.add(t0 + seconds{6}); // bridges two runs
+        QCOMPARE(handled.runCount(), std::size_t{1});
+        for (int i = 4; i <= 7; ++i)
+            QVERIFY(handled.contains(t0 + seconds{i}));
+        QVERIFY(!handled.contains(t0 + seconds{3}));
+        QVERIFY(!handled.contains(t0 + seconds{8}));
+    }
+
+    void gapsStaySeparate() {
+        HandledSeconds handled;
+        handled.add(t0 + seconds{10});
+        handled.add(t0);
+        handled.add(t0 + seconds{20});
+        QCOMPARE(handled.runCount(), std::size_t{3});
+        QVERIFY(handled.contains(t0));
+        QVERIFY(handled.contains(t0 + seconds{10}));
+        QVERIFY(handled.contains(t0 + seconds{20}));
+        QVERIFY(!handled.contains(t0 + seconds{5}));
+        QVERIFY(!handled.contains(t0 + seconds{15}));
+        QVERIFY(!handled.contains(t0 + seconds{25}));
+    }
+
+    // A clock set back by up to two days still finds the seconds it handled.
+    void remembersTwoDays() {
+        HandledSeconds handled;
+        handled.add(t0);
+        handled.add(t0 + days{2});
+        QVERIFY(handled.contains(t0));
+        QCOMPARE(handled.runCount(), std::size_t{2});
+    }
+
+    void forgetsRunsOlderThanTwoDays() {
+        HandledSeconds handled;
+        handled.add(t0);
+        handled.add(t0 + seconds{1});
+        handled.add(t0 + days{2} + seconds{2});
+        QVERIFY(!handled.contains(t0));
+        QVERIFY(!handled.contains(t0 + seconds{1}));
+        QVERIFY(handled.contains(t0 + days{2} + seconds{2}));
+        QCOMPARE(handled.runCount(), std::size_t{1});
+    }
+
+    // Days of ticks with a missed second now and then stay a handful of entries.
+    void daysCostAHandfulOfRuns() {
+        HandledSeconds handled;
+        const int span = 3 * 24 * 60 * 60;
+        for (int i = 0; i < span; ++i)
+            if (i % 3600 != 0) // one second an hour goes unhandled
+                handled.add(t0 + seconds{i});
+        QVERIFY(handled.runCount() <= 2 * 24 + 1);
+        QVERIFY(handled.contains(t0 + seconds{span - 1}));
+        QVERIFY(!handled.contains(t0 + seconds{3600}));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestHandledSeconds)
+#include "tst_handledseconds.moc"

@@ -1,0 +1,559 @@
+#include "Clock.h"
+#include "Color.h"
+#include "ControlsSpy.h"
+#include "Tick.h"
+
+#include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace chimewick;
+using namespace std::chrono;
+using chimewick::testing::ControlsSpy;
+
+namespace {
+
+const std::string green = std::to_string(HighlightGreen);
+
+// The slot boxes in the order the tick visits them, and which are ticked at start.
+struct SlotBoxes {
+    const char* checkBox;
+    const char* timeBox;
+    bool onAtStart;
+};
+constexpr SlotBoxes slotBoxes[] = {
+    {"C1", "T1", true},         {"C2", "T2", false},       {"Check5", "Text7", true},
+    {"Check4", "Text6", true},  {"C3", "T3", false},       {"C4", "T4", false},
+    {"Check2", "Text4", false}, {"C5", "T5", false},       {"Check1", "Text3", false},
+    {"Check3", "Text5", false}, {"C6", "T6", true},        {"C7", "T7", true},
+    {"C8", "T8", true},         {"C9", "T9", true},        {"csi", "Text10", false},
+    {"Check7", "Text9", true},  {"Check6", "Text8", true}, {"C10", "T10", true},
+    {"C11", "T11", true},       {"C12", "T12", true},      {"C13", "T13", true},
+    {"C14", "T14", true},       {"C15", "T15", true},      {"chkgt", "txtgt", false},
+};
+
+Seconds utc(int hour, int minute, int second, unsigned d = 7) {
+    return sys_days{year{2026} / December / std::chrono::day{d}} + hours{hour} + minutes{minute} +
+           seconds{second};
+}
+
+// A tick over in-memory controls and a clock of the test's own, on Monday 7 December
+// 2026 at 07:25:00. Every bell rung is noted as "<clock display> <button>", and in the
+// controls' log as "ring <button>".
+struct Rig {
+    ControlsSpy controls;
+    FakeClock clock{2026, 12, 7, 7, 25, 0};
+    std::vector<std::string> rung;
+    std::function<void(std::string_view)> onRing; // runs after a ring is noted
+    Tick tick{controls, clock, [this](std::string_view button) {
+                  rung.push_back(controls.memory.text("Text1") + " " + std::string(button));
+                  controls.log.push_back("ring " + std::string(button));
+                  if (onRing)
+                      onRing(button);
+              }};
+
+    void at(int hour, int minute, int second, unsigned day = 7) {
+        clock.setLocal(2026, 12, day, hour, minute, second);
+    }
+    // One tick a second, the first at the clock's time, for count seconds.
+    void tickEverySecond(int count) {
+        for (int i = 0; i < count; ++i) {
+            tick();
+            clock.advanceSecond();
+        }
+    }
+    void tickAt(int hour, int minute, int second) {
+        at(hour, minute, second);
+        tick();
+    }
+    bool isGreen(std::string_view box) const {
+        return controls.memory.backColor(box) == HighlightGreen;
+    }
+    void set(std::string_view check, int value) { controls.memory.setCheckValue(check, value); }
+    void set(std::string_view box, std::string_view text) { controls.memory.setText(box, text); }
+};
+
+constexpr int Day = 24 * 60 * 60;
+
+} // namespace
+
+class TestTick : public QObject {
+    Q_OBJECT
+
+private slots:
+    void needsAWayToRingBells() {
+        MemoryControls controls;
+        FakeClock clock(2026, 12, 7, 7, 25, 0);
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, Tick(controls, clock, Tick::RingBell{}));
+    }
+
+    void theClockDisplayIsEmptyUntilTheFirstTick() {
+        Rig rig;
+        QVERIFY(rig.controls.log.empty()); // making the tick touches no control
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string());
+        rig.tick();
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("07:25:00 AM"));
+        rig.clock.advanceSecond();
+        rig.tick();
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("07:25:01 AM"));
+    }
+
+    // One tick, operation by operation: the display first, then every slot in table
+    // order; a slot that is off has only its check box read; a slot that is on has its
+    // time box read, and rings and turns green when it matches. (Whether the display is
+    // read back once or once a slot is left open: nothing writes it in between.)
+    void aTickVisitsTheSlotsInTableOrder() {
+        Rig rig;
+        rig.at(7, 25, 1);
+        rig.tick();
+        std::vector<std::string> expected{"setText Text1 07:25:01 AM"};
+        for (const SlotBoxes& slot : slotBoxes) {
+            expected.push_back("checkValue " + std::string(slot.checkBox));
+            if (!slot.onAtStart)
+                continue;
+            expected.push_back("text " + std::string(slot.timeBox));
+            if (std::string_view(slot.timeBox) == "T1") {
+                expected.push_back("ring Command23");
+                expected.push_back("setBackColor T1 " + green);
+            }
+        }
+        std::vector<std::string> seen;
+        for (const std::string& entry : rig.controls.log)
+            if (entry != "text Text1")
+                seen.push_back(entry);
+        QCOMPARE(seen, expected);
+        // The display is read only after it was written.
+        const auto firstRead =
+            std::find(rig.controls.log.begin(), rig.controls.log.end(), "text Text1");
+        QVERIFY(firstRead == rig.controls.log.end() || firstRead != rig.controls.log.begin());
+    }
+
+    void schoolStartRingsAtItsSecond() {
+        Rig rig;
+        QVERIFY(!rig.isGreen("T1"));
+        rig.tickEverySecond(2); // 07:25:00 and 07:25:01
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        QVERIFY(rig.isGreen("T1"));
+        // "Arrenge Bell 1" is off at start: silent at 07:26:01.
+        rig.tickAt(7, 26, 1);
+        QCOMPARE(rig.rung.size(), std::size_t{1});
+        QVERIFY(!rig.isGreen("T2"));
+    }
+
+    // The built-in timetable over a whole day, one tick a second.
+    void aDayWithTheBuiltInTimetable() {
+        Rig rig;
+        rig.controls.logReads = false;
+        rig.at(0, 0, 0);
+        rig.tickEverySecond(Day);
+        const std::vector<std::string> expected{
+            "07:25:01 AM Command23", "07:29:54 AM Command24", "07:30:01 AM cmd2",
+            "08:30:01 AM Command11", "09:10:01 AM Command12", "09:50:01 AM Command13",
+            "10:30:01 AM Command14", "10:48:20 AM Command20", "10:48:30 AM Command21",
+            "10:50:15 AM Command15", "11:30:01 AM Command16", "12:10:01 PM Command17",
+            "12:50:01 PM Command18", "01:27:01 PM Command19", "01:28:01 PM cmd15",
+        };
+        QCOMPARE(rig.rung, expected);
+        for (const SlotBoxes& slot : slotBoxes)
+            QCOMPARE(rig.isGreen(slot.timeBox), slot.onAtStart);
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("11:59:59 PM"));
+        // The tick writes only the display and the colour of the boxes that rang (the
+        // log's other entries are the rings themselves).
+        QCOMPARE(rig.controls.writes().size(), std::size_t{Day} + 2 * expected.size());
+        QCOMPARE(rig.controls.logOf("setText Text1 ").size(), std::size_t{Day});
+        QCOMPARE(rig.controls.logOf("setBackColor ").size(), expected.size());
+        QCOMPARE(rig.controls.logOf("ring ").size(), expected.size());
+        for (const std::string& entry : rig.controls.logOf("setBackColor "))
+            QVERIFY2(entry.ends_with(" " + green), entry.c_str());
+    }
+
+    // With every slot ticked, each rings once, but for the four that hold "00:00:00 AM",
+    // a text that no clock shows.
+    void aDayWithEverySlotOn() {
+        Rig rig;
+        rig.controls.logReads = false;
+        for (const SlotBoxes& slot : slotBoxes)
+            rig.set(slot.checkBox, 1);
+        rig.at(0, 0, 0);
+        rig.tickEverySecond(Day);
+        const std::vector<std::string> expected{
+            "07:25:01 AM Command23", "07:26:01 AM Command20", "07:29:54 AM Command24",
+            "07:30:01 AM cmd2",      "07:50:01 AM Command10", "08:00:01 AM Command10",
+            "08:30:01 AM Command11", "08:35:01 AM Command14", "09:10:01 AM Command12",
+            "09:50:01 AM Command13", "10:30:01 AM Command14", "10:48:20 AM Command20",
+            "10:48:30 AM Command21", "10:50:15 AM Command15", "11:30:01 AM Command16",
+            "12:10:01 PM Command17", "12:50:01 PM Command18", "01:25:01 PM cmdgt",
+            "01:27:01 PM Command19", "01:28:01 PM cmd15",
+        };
+        QCOMPARE(rig.rung, expected);
+        for (const char* never : {"T3", "T4", "Text4", "T5"})
+            QVERIFY2(!rig.isGreen(never), never);
+        for (const SlotBoxes& slot : slotBoxes) {
+            const std::string_view box = slot.timeBox;
+            if (box != "T3" && box != "T4" && box != "Text4" && box != "T5")
+                QVERIFY2(rig.isGreen(box), slot.timeBox);
+        }
+    }
+
+    void aSlotThatIsOffNeverRings() {
+        Rig rig;
+        rig.set("C1", 0);
+        rig.tickEverySecond(3);
+        QVERIFY(rig.rung.empty());
+        QVERIFY(!rig.isGreen("T1"));
+    }
+
+    // On means a check value of exactly 1; the window never holds another, but a
+    // toolkit that reported one would not ring the slot.
+    void onlyACheckValueOfOneIsOn() {
+        struct OddValues : ControlsSpy {
+            int checkValue(std::string_view box) const override {
+                const int value = ControlsSpy::checkValue(box);
+                return box == "C1" ? 2 : box == "C2" ? -1 : value;
+            }
+        } controls;
+        FakeClock clock(2026, 12, 7, 7, 25, 1);
+        std::vector<std::string> rung;
+        controls.memory.setCheckValue("C2", 1);
+        controls.memory.setText("T2", "07:25:01 AM");
+        Tick tick(controls, clock, [&](std::string_view button) { rung.emplace_back(button); });
+        tick();
+        QVERIFY(rung.empty());
+        QCOMPARE(controls.memory.backColor("T1"), std::optional<Color>(rgb(255, 255, 255)));
+    }
+
+    void midnightAndNoonAreHourTwelve() {
+        Rig rig;
+        rig.set("T1", "12:30:00 AM");
+        rig.set("C2", 1);
+        rig.set("T2", "12:30:00 PM");
+        rig.tickAt(0, 30, 0);
+        QCOMPARE(rig.rung, std::vector<std::string>{"12:30:00 AM Command23"});
+        rig.tickAt(12, 30, 0);
+        QCOMPARE(rig.rung,
+                 (std::vector<std::string>{"12:30:00 AM Command23", "12:30:00 PM Command20"}));
+    }
+
+    void onlyTheExactTextRings_data() {
+        QTest::addColumn<QString>("time");
+        QTest::newRow("one-digit hour") << QStringLiteral("7:25:01 AM");
+        QTest::newRow("lower-case designator") << QStringLiteral("07:25:01 am");
+        QTest::newRow("mixed-case designator") << QStringLiteral("07:25:01 Am");
+        QTest::newRow("leading blank") << QStringLiteral(" 07:25:01 AM");
+        QTest::newRow("trailing blank") << QStringLiteral("07:25:01 AM ");
+        QTest::newRow("dot separator") << QStringLiteral("07.25.01 AM");
+        QTest::newRow("no blank before designator") << QStringLiteral("07:25:01AM");
+        QTest::newRow("24-hour form") << QStringLiteral("07:25:01");
+        QTest::newRow("hour 00") << QStringLiteral("00:00:00 AM");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("line break") << QStringLiteral("07:25:01 AM\n");
+    }
+
+    // Ticked at every second that a looser comparison could take the text for.
+    void onlyTheExactTextRings() {
+        QFETCH(QString, time);
+        Rig rig;
+        for (const SlotBoxes& slot : slotBoxes)
+            rig.set(slot.checkBox, 0);
+        rig.set("C1", 1);
+        rig.set("T1", time.toStdString());
+        for (int hour : {0, 7, 12, 19}) {
+            rig.at(hour, hour % 12 == 7 ? 25 : 0, hour % 12 == 7 ? 1 : 0);
+            rig.tickEverySecond(3);
+        }
+        QVERIFY(rig.rung.empty());
+        QVERIFY(!rig.isGreen("T1"));
+    }
+
+    // Slots of one second all ring in table order; the later bell is the one heard.
+    void slotsOfTheSameSecondRingInTableOrder() {
+        Rig rig;
+        rig.set("Check7", 1); // slot 16, "Short Bell"
+        rig.set("Text9", "07:25:01 AM");
+        rig.set("C2", 1); // slot 2, "Arrenge Bell 1"
+        rig.set("T2", "07:25:01 AM");
+        rig.tickAt(7, 25, 1);
+        QCOMPARE(rig.rung,
+                 (std::vector<std::string>{"07:25:01 AM Command23", "07:25:01 AM Command20",
+                                           "07:25:01 AM Command20"}));
+        const std::vector<std::string> effects = rig.controls.writes();
+        const std::vector<std::string> expected{"setText Text1 07:25:01 AM",  "ring Command23",
+                                                "setBackColor T1 " + green,   "ring Command20",
+                                                "setBackColor T2 " + green,   "ring Command20",
+                                                "setBackColor Text9 " + green};
+        QCOMPARE(effects, expected);
+    }
+
+    // The two teaching-start slots share a bell; each turns its own box green.
+    void twoSlotsOfOneBellRingAtTheirOwnTimes() {
+        Rig rig;
+        rig.set("Check1", 1);
+        rig.set("Check3", 1);
+        rig.tickAt(7, 50, 1);
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:50:01 AM Command10"});
+        QVERIFY(rig.isGreen("Text5"));
+        QVERIFY(!rig.isGreen("Text3"));
+        rig.tickAt(8, 0, 1);
+        QCOMPARE(rig.rung,
+                 (std::vector<std::string>{"07:50:01 AM Command10", "08:00:01 AM Command10"}));
+        QVERIFY(rig.isGreen("Text3"));
+    }
+
+    void typingIntoTheDisplayNeitherRingsNorSilences() {
+        Rig rig;
+        rig.set("T1", "07:25:05 AM");
+        rig.set("Text1", "07:25:05 AM");
+        rig.tickAt(7, 25, 4);
+        QVERIFY(rig.rung.empty());
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("07:25:04 AM"));
+        rig.set("Text1", "lunch");
+        rig.clock.advanceSecond();
+        rig.tick();
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:05 AM Command23"});
+    }
+
+    void editsTakeEffectAtTheNextTick() {
+        Rig rig;
+        rig.tickAt(7, 25, 0);
+        rig.set("C1", 0);
+        rig.set("C2", 1);
+        rig.set("T2", "07:25:02 AM");
+        rig.clock.advanceSecond();
+        rig.tickEverySecond(2); // 07:25:01 and 07:25:02
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:02 AM Command20"});
+        QVERIFY(!rig.isGreen("T1"));
+        QVERIFY(rig.isGreen("T2"));
+    }
+
+    void aSlotTickedAfterItsTimeWaitsForTheNextDay() {
+        Rig rig;
+        for (const SlotBoxes& slot : slotBoxes)
+            rig.set(slot.checkBox, 0);
+        rig.tickEverySecond(3); // 07:25:00 to 07:25:02
+        rig.set("C1", 1);
+        rig.tickEverySecond(5 * 60);
+        rig.at(23, 59, 50);
+        rig.tickEverySecond(20); // through midnight
+        QVERIFY(rig.rung.empty());
+        rig.at(7, 25, 0, 8);
+        rig.tickEverySecond(2);
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        QCOMPARE(rig.clock.localNow().weekday(), 3); // rung on the Tuesday
+    }
+
+    void aGreenBoxStaysGreen() {
+        Rig rig;
+        rig.tickAt(7, 25, 1);
+        QVERIFY(rig.isGreen("T1"));
+        rig.set("C1", 0);
+        rig.set("T1", "07:25:10 AM");
+        rig.clock.advanceSecond();
+        rig.tickEverySecond(20);
+        QVERIFY(rig.isGreen("T1"));
+        // Ticked again, it rings again and stays green.
+        rig.set("C1", 1);
+        rig.tickAt(7, 25, 40);
+        rig.set("T1", "07:25:41 AM");
+        rig.clock.advanceSecond();
+        rig.tick();
+        QCOMPARE(rig.rung,
+                 (std::vector<std::string>{"07:25:01 AM Command23", "07:25:41 AM Command23"}));
+        QVERIFY(rig.isGreen("T1"));
+        QCOMPARE(rig.controls.logOf("setBackColor T1 ").size(), std::size_t{2});
+    }
+
+    // --- a timer that fires late, early or not at all ---
+
+    void twoTicksInOneSecondRingOnce() {
+        Rig rig;
+        rig.tickAt(7, 25, 1);
+        rig.tick();
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        // The display is written by both ticks.
+        QCOMPARE(
+            rig.controls.logOf("setText Text1 "),
+            (std::vector<std::string>{"setText Text1 07:25:01 AM", "setText Text1 07:25:01 AM"}));
+        QCOMPARE(rig.controls.logOf("setBackColor ").size(), std::size_t{1});
+    }
+
+    void missedSecondsAreHandledInOrder() {
+        Rig rig;
+        rig.tickAt(7, 24, 58);
+        rig.at(7, 25, 3);
+        rig.tick();
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        QCOMPARE(
+            rig.controls.logOf("setText Text1 "),
+            (std::vector<std::string>{"setText Text1 07:24:58 AM", "setText Text1 07:24:59 AM",
+                                      "setText Text1 07:25:00 AM", "setText Text1 07:25:01 AM",
+                                      "setText Text1 07:25:02 AM", "setText Text1 07:25:03 AM"}));
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("07:25:03 AM"));
+    }
+
+    void aGapOfAMinuteIsCaughtUp() {
+        Rig rig;
+        rig.tickAt(7, 24, 5);
+        rig.at(7, 25, 5); // 60 seconds on
+        rig.tick();
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("07:25:05 AM"));
+    }
+
+    void aLongerGapHandlesOnlyTheCurrentSecond() {
+        Rig rig;
+        rig.tickAt(7, 24, 4);
+        rig.at(7, 25, 5); // 61 seconds on: no burst of old bells
+        rig.tick();
+        QVERIFY(rig.rung.empty());
+        QCOMPARE(
+            rig.controls.logOf("setText Text1 "),
+            (std::vector<std::string>{"setText Text1 07:24:04 AM", "setText Text1 07:25:05 AM"}));
+        // The current second itself is handled.
+        Rig other;
+        other.tickAt(7, 24, 0);
+        other.tickAt(7, 25, 1);
+        QCOMPARE(other.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+    }
+
+    void theFirstTickCatchesUpNothing() {
+        Rig rig;
+        rig.tickAt(7, 25, 2);
+        QVERIFY(rig.rung.empty());
+        QCOMPARE(rig.controls.logOf("setText Text1 "),
+                 std::vector<std::string>{"setText Text1 07:25:02 AM"});
+    }
+
+    void aClockSetBackRingsNoBellTwice() {
+        Rig rig;
+        rig.tickAt(7, 25, 1);
+        rig.at(7, 20, 0);
+        rig.tickEverySecond(6 * 60);
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        // The display follows the clock all the same.
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("07:25:59 AM"));
+        QCOMPARE(rig.controls.logOf("setText Text1 ").size(), std::size_t{1 + 6 * 60});
+    }
+
+    // Seconds are counted on the system clock, so a change of the local offset moves
+    // the texts shown, not the seconds handled.
+    void theHourSkippedInSpringRingsNothing() {
+        Rig rig;
+        rig.clock.setUtcOffsetFrom(utc(0, 0, 0, 1), hours{1});
+        rig.clock.setUtcOffsetFrom(utc(1, 0, 0), hours{2}); // 01:59:59 is followed by 03:00:00
+        rig.set("T1", "02:30:00 AM");
+        rig.set("C2", 1);
+        rig.set("T2", "03:00:00 AM");
+        rig.clock.set(utc(0, 0, 0));
+        rig.controls.logReads = false;
+        rig.tickEverySecond(2 * 60 * 60);
+        QCOMPARE(rig.rung, std::vector<std::string>{"03:00:00 AM Command20"});
+        QVERIFY(!rig.isGreen("T1"));
+        // No second was shown twice and none caught up in a burst.
+        QCOMPARE(rig.controls.logOf("setText Text1 ").size(), std::size_t{2 * 60 * 60});
+    }
+
+    void theHourRepeatedInAutumnRingsTwice() {
+        Rig rig;
+        rig.clock.setUtcOffsetFrom(utc(0, 0, 0, 1), hours{2});
+        rig.clock.setUtcOffsetFrom(utc(1, 0, 0), hours{1}); // 02:59:59 is followed by 02:00:00
+        rig.set("T1", "02:30:00 AM");
+        rig.clock.set(utc(0, 0, 0));
+        rig.controls.logReads = false;
+        rig.tickEverySecond(2 * 60 * 60);
+        QCOMPARE(rig.rung,
+                 (std::vector<std::string>{"02:30:00 AM Command23", "02:30:00 AM Command23"}));
+    }
+
+    // --- failures ---
+
+    void aFailingBellEndsTheTickThere() {
+        Rig rig;
+        rig.set("C2", 1);
+        rig.set("T2", "07:25:01 AM");
+        rig.onRing = [](std::string_view button) {
+            if (button == "Command23")
+                throw std::runtime_error("the player is gone");
+        };
+        rig.at(7, 25, 1);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, rig.tick());
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        QVERIFY(!rig.isGreen("T1")); // the rest of the slot is skipped
+        QVERIFY(!rig.isGreen("T2")); // and so are the later slots
+        QCOMPARE(rig.controls.log.back(), std::string("ring Command23"));
+    }
+
+    void theTickAfterAFailureGoesOn() {
+        Rig rig;
+        rig.set("C2", 1);
+        rig.set("T2", "07:25:02 AM");
+        rig.onRing = [](std::string_view button) {
+            if (button == "Command23")
+                throw std::runtime_error("the player is gone");
+        };
+        rig.at(7, 25, 1);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, rig.tick());
+        rig.tick(); // the same second again: it was handled, nothing rings twice
+        rig.clock.advanceSecond();
+        rig.tick();
+        QCOMPARE(rig.rung,
+                 (std::vector<std::string>{"07:25:01 AM Command23", "07:25:02 AM Command20"}));
+        QVERIFY(rig.isGreen("T2"));
+    }
+
+    void aFailureDuringCatchUpResumesAfterTheFailedSecond() {
+        Rig rig;
+        rig.set("C2", 1);
+        rig.set("T2", "07:25:03 AM");
+        rig.onRing = [](std::string_view button) {
+            if (button == "Command23")
+                throw std::runtime_error("the player is gone");
+        };
+        rig.tickAt(7, 24, 59);
+        rig.at(7, 25, 4);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, rig.tick());
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("07:25:01 AM"));
+        rig.tick(); // same clock: handles 07:25:02 to 07:25:04
+        QCOMPARE(rig.rung,
+                 (std::vector<std::string>{"07:25:01 AM Command23", "07:25:03 AM Command20"}));
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("07:25:04 AM"));
+    }
+
+    void aFailingColourEndsTheTick() {
+        Rig rig;
+        rig.set("C2", 1);
+        rig.set("T2", "07:25:01 AM");
+        rig.controls.failOn("setBackColor T1");
+        rig.at(7, 25, 1);
+        QVERIFY_THROWS_EXCEPTION(ControlError, rig.tick());
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        QVERIFY(!rig.isGreen("T1"));
+        QVERIFY(!rig.isGreen("T2"));
+    }
+
+    void aFailingDisplayEndsTheTickBeforeAnySlot() {
+        Rig rig;
+        rig.controls.failOn("setText Text1");
+        rig.at(7, 25, 1);
+        QVERIFY_THROWS_EXCEPTION(ControlError, rig.tick());
+        QVERIFY(rig.rung.empty());
+        QVERIFY(rig.controls.logOf("checkValue ").empty());
+    }
+
+    void aFailingReadEndsTheTick() {
+        Rig rig;
+        rig.controls.failOn("checkValue C7"); // slot 12, after slot 1 rang
+        rig.at(7, 25, 1);
+        QVERIFY_THROWS_EXCEPTION(ControlError, rig.tick());
+        QCOMPARE(rig.rung, std::vector<std::string>{"07:25:01 AM Command23"});
+        QVERIFY(rig.isGreen("T1"));
+        QCOMPARE(rig.controls.log.back(), std::string("checkValue C7"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestTick)
+#include "tst_tick.moc"

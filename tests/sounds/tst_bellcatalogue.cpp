@@ -1,0 +1,160 @@
+#include "BellCatalogue.h"
+#include "ControlsSpy.h"
+#include "WindowDescription.h"
+
+#include <QTest>
+#include <algorithm>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+using namespace chimewick;
+
+namespace {
+
+struct ExpectedBell {
+    const char* button;
+    const char* caption;
+    const char* fileName;
+};
+
+// The school's 26 bells as the operator knows them, written out here independently of
+// the program's own table.
+constexpr ExpectedBell expected[] = {
+    {"cmd", "O/E Bell", "\\belle.wma"},
+    {"cmd1", "Periad Bell", "\\bell.mp3"},
+    {"cmd15", "End Gatha", "\\cm.wma"},
+    {"cmd2", "Morning Gatha", "\\mpoojawa.wma"},
+    {"cmd3", "Sarera Suwatha", "\\Shareera Suwatha 2.wav"},
+    {"cmd4", "Jathika Geeya", "\\Jathika Geeya.mp3"},
+    {"cmd5", "Pasal Geeya", "\\pgee.mp3"},
+    {"cmdgt", "Gree Time Bell", "\\gt.wma"},
+    {"Command10", "Teaching Start", "\\teachingstart.wma"},
+    {"Command11", "Periad 2", "\\period2.wma"},
+    {"Command12", "Periad 3", "\\period3.wma"},
+    {"Command13", "Periad 4", "\\period4.wma"},
+    {"Command14", "Interval", "\\interwal.wma"},
+    {"Command15", "Periad 5", "\\period5.wma"},
+    {"Command16", "Periad 6", "\\period6.wma"},
+    {"Command17", "Periad 7", "\\period7.wma"},
+    {"Command18", "Periad 8", "\\period8.wma"},
+    {"Command19", "End Bell", "\\end.wma"},
+    {"Command20", "Short Bell", "\\sb.wma"},
+    {"Command21", "Hodama Lamaya", "\\hodamalamaya.wma"},
+    {"Command23", "Start Bell", "\\BellStart.wma"},
+    {"Command24", "Start Bell 2", "\\BellStart2.wma"},
+    {"Command5", "Jathika Geeya Half", "\\Jathika Geeya Half.wma"},
+    {"Command7", "Jathika Geeya Music", "\\NgeeMusic.mp3"},
+    {"Command8", "Perith", "\\pirith.mp3"},
+    {"Command9", "Parisara Geeya", "\\pg.mp3"},
+};
+
+std::string extensionOf(std::string_view fileName) {
+    const auto dot = fileName.rfind('.');
+    return dot == std::string_view::npos ? std::string() : std::string(fileName.substr(dot));
+}
+
+} // namespace
+
+class TestBellCatalogue : public QObject {
+    Q_OBJECT
+
+private slots:
+    void holdsTwentySixBells() { QCOMPARE(bellCatalogue().size(), std::size(expected)); }
+
+    void eachBell_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("fileName");
+        for (const ExpectedBell& bell : expected)
+            QTest::newRow(bell.button)
+                << QString::fromUtf8(bell.button) << QString::fromUtf8(bell.caption)
+                << QString::fromUtf8(bell.fileName);
+    }
+
+    void eachBell() {
+        QFETCH(QString, button);
+        QFETCH(QString, caption);
+        QFETCH(QString, fileName);
+        const std::string name = button.toStdString();
+        const Bell& bell = bellOfButton(name);
+        QCOMPARE(bell.button, std::string_view(name));
+        QCOMPARE(std::string(bell.caption), caption.toStdString());
+        // Used exactly as written: letter case and blanks included.
+        QCOMPARE(std::string(bell.fileName), fileName.toStdString());
+    }
+
+    void noTwoBellsShareAButtonOrAFile() {
+        std::set<std::string_view> buttons, files;
+        for (const Bell& bell : bellCatalogue()) {
+            QVERIFY2(buttons.insert(bell.button).second, bell.button.data());
+            QVERIFY2(files.insert(bell.fileName).second, bell.fileName.data());
+        }
+    }
+
+    void everyFileNameBeginsWithABackslash() {
+        for (const Bell& bell : bellCatalogue()) {
+            QVERIFY(bell.fileName.size() > 1);
+            QCOMPARE(bell.fileName.front(), '\\');
+            // One backslash only: the rest is a plain file name in the program's folder.
+            QCOMPARE(bell.fileName.find('\\', 1), std::string_view::npos);
+        }
+    }
+
+    void nineteenWmaSixMp3OneWav() {
+        int wma = 0, mp3 = 0, wav = 0;
+        for (const Bell& bell : bellCatalogue()) {
+            const std::string ext = extensionOf(bell.fileName);
+            wma += ext == ".wma";
+            mp3 += ext == ".mp3";
+            wav += ext == ".wav";
+        }
+        QCOMPARE(wma, 19);
+        QCOMPARE(mp3, 6);
+        QCOMPARE(wav, 1);
+    }
+
+    void fileNamesAreNotDerivedFromCaptions() {
+        QCOMPARE(bellOfButton("cmd3").fileName, std::string_view("\\Shareera Suwatha 2.wav"));
+        QCOMPARE(bellOfButton("Command7").fileName, std::string_view("\\NgeeMusic.mp3"));
+        QCOMPARE(bellOfButton("cmd15").fileName, std::string_view("\\cm.wma"));
+        QCOMPARE(bellOfButton("Command14").fileName, std::string_view("\\interwal.wma"));
+        // The button captioned "Pasal Geeya" plays its own song, not the period bell.
+        QCOMPARE(bellOfButton("cmd5").caption, std::string_view("Pasal Geeya"));
+        QCOMPARE(bellOfButton("cmd5").fileName, std::string_view("\\pgee.mp3"));
+    }
+
+    void bellOfButtonReturnsTheCatalogueRow() {
+        for (const Bell& bell : bellCatalogue())
+            QCOMPARE(&bellOfButton(bell.button), &bell);
+    }
+
+    void bellOfButtonRejectsButtonsThatRingNoBell_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("day profile") << QStringLiteral("Command22");
+        QTest::newRow("weekday profile") << QStringLiteral("Command2");
+        QTest::newRow("no such button") << QStringLiteral("cmd6");
+        QTest::newRow("letter case") << QStringLiteral("CMD1");
+        QTest::newRow("click action, not button") << QStringLiteral("cmd1_Click");
+        QTest::newRow("trailing blank") << QStringLiteral("cmd1 ");
+    }
+
+    void bellOfButtonRejectsButtonsThatRingNoBell() {
+        QFETCH(QString, button);
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, bellOfButton(button.toStdString()));
+    }
+
+    // Each bell is rung by a button of the window that bears the bell's caption.
+    void everyBellHasItsButtonOnTheWindow() {
+        for (const Bell& bell : bellCatalogue()) {
+            const ControlSpec& onWindow = findControl(bell.button);
+            QCOMPARE(onWindow.kind, ControlKind::CommandButton);
+            QCOMPARE(onWindow.caption, bell.caption);
+            QVERIFY2(onWindow.enabled, bell.button.data());
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestBellCatalogue)
+#include "tst_bellcatalogue.moc"
