@@ -2,6 +2,7 @@
 
 #include "BellPlayer.h"
 #include "QtForm.h"
+#include "WidgetText.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -9,12 +10,6 @@
 #include <QPushButton>
 
 namespace chimewick {
-
-namespace {
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-} // namespace
 
 template<typename Widget> Widget* QtControls::as(std::string_view name, ControlKind kind) const {
     const ControlSpec& spec = form_.spec(name);
@@ -42,8 +37,7 @@ void QtControls::setCheckValue(std::string_view checkBox, int value) {
 
 std::string QtControls::text(std::string_view textBox) const {
     if (form_.spec(textBox).multiLine) {
-        QString text = as<QPlainTextEdit>(textBox, ControlKind::TextBox)->toPlainText();
-        return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString();
+        return fromEditorText(as<QPlainTextEdit>(textBox, ControlKind::TextBox)->toPlainText());
     }
     return as<QLineEdit>(textBox, ControlKind::TextBox)->text().toStdString();
 }
@@ -57,8 +51,7 @@ bool QtControls::textEquals(std::string_view textBox, std::string_view expected)
 
 void QtControls::setText(std::string_view textBox, std::string_view text) {
     if (form_.spec(textBox).multiLine) {
-        as<QPlainTextEdit>(textBox, ControlKind::TextBox)
-            ->setPlainText(qs(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        as<QPlainTextEdit>(textBox, ControlKind::TextBox)->setPlainText(toEditorText(text));
         return;
     }
     auto* edit = as<QLineEdit>(textBox, ControlKind::TextBox);
@@ -72,10 +65,7 @@ void QtControls::setBackColor(std::string_view textBox, Color color) {
     QWidget* w = as<QWidget>(textBox, ControlKind::TextBox);
     if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
         w = multi->viewport();
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::Base, QColor(redOf(color), greenOf(color), blueOf(color)));
-    w->setPalette(palette);
-    w->setAutoFillBackground(true);
+    setBackground(w, QPalette::Base, color);
 }
 
 void QtControls::setEnabled(std::string_view button, bool enabled) {

@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "Dispatch.h"
 #include "PlayerSettings.h"
+#include "WidgetText.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -23,24 +24,9 @@ namespace chimewick {
 
 namespace {
 
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QColor qcolor(Color c) {
-    return QColor(redOf(c), greenOf(c), blueOf(c));
-}
-
 QRect pixelRect(const TwipsRect& r) {
     return QRect(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
                  twipsToPixels(r.height));
-}
-
-void setBackground(QWidget* w, QPalette::ColorRole role, Color color) {
-    QPalette palette = w->palette();
-    palette.setColor(role, qcolor(color));
-    w->setPalette(palette);
-    w->setAutoFillBackground(true);
 }
 
 // The face to use where a font is named but missing: a plain sans.
@@ -86,11 +72,6 @@ protected:
         insertPlainText(source->text().left(room));
     }
 };
-
-// Multi-line text keeps the window's CR LF line ends; the editor wants plain LF.
-QString toEditorText(std::string_view text) {
-    return qs(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
 
 } // namespace
 

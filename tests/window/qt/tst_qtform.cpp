@@ -322,6 +322,37 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QString::fromStdString(controls.text("Text1")) != shown, 2500);
     }
 
+    void controlOperationsOnRealWidgets() {
+        QtForm form;
+        QtControls controls(form);
+        const std::string note(findControl("Text2").caption);
+        QVERIFY(note.find("\r\n") != std::string::npos);
+        QCOMPARE(controls.text("Text2"), note); // line ends survive the editor
+        controls.setText("Text2", "one\r\ntwo\r\n");
+        QCOMPARE(controls.text("Text2"), std::string("one\r\ntwo\r\n"));
+
+        controls.setText("T2", "07:26:01 AM");
+        QVERIFY(controls.textEquals("T2", "07:26:01 AM"));
+        QVERIFY(!controls.textEquals("T2", "07:26:01 AM "));
+        controls.setText("T2", "Pāsala ශ්‍රී");
+        QCOMPARE(controls.text("T2"), std::string("Pāsala ශ්‍රී"));
+
+        controls.setBackColor("T2", HighlightGreen);
+        QCOMPARE(form.widget("T2")->palette().color(QPalette::Base), QColor(0, 255, 0));
+        controls.setCheckValue("C2", 1);
+        QCOMPARE(controls.checkValue("C2"), 1);
+        QVERIFY(qobject_cast<QCheckBox*>(form.widget("C2"))->isChecked());
+        controls.setEnabled("Command1", true);
+        QVERIFY(form.widget("Command1")->isEnabled());
+
+        QVERIFY_THROWS_EXCEPTION(ControlError, controls.text("C1"));
+        QVERIFY_THROWS_EXCEPTION(ControlError, controls.checkValue("T1"));
+        QVERIFY_THROWS_EXCEPTION(ControlError, controls.setEnabled("Label1", true));
+        QVERIFY_THROWS_EXCEPTION(ControlError, controls.setPlayerUrl("Text1", "/x.wma"));
+        QVERIFY_THROWS_EXCEPTION(ControlError, controls.setText("T16", "x"));
+        QVERIFY_THROWS_EXCEPTION(ControlError, controls.setCheckValue("C1", 2));
+    }
+
     void timerAimsJustPastTheSecond_data() {
         QTest::addColumn<qint64>("now");
         QTest::addColumn<int>("wait");
