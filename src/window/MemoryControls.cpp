@@ -5,12 +5,12 @@
 namespace chimewick {
 
 MemoryControls::MemoryControls() {
-    for (const ControlSpec& spec : form1Controls()) {
-        controls_.emplace(std::string(spec.name), State{.kind = spec.kind,
-                                                        .checkValue = spec.checkValue,
-                                                        .text = std::string(spec.caption),
-                                                        .backColor = spec.backColor,
-                                                        .enabled = spec.enabled});
+    for (const ControlSpec& control : form1Controls()) {
+        controls_.emplace(std::string(control.name), State{.kind = control.kind,
+                                                           .checkValue = control.checkValue,
+                                                           .text = std::string(control.caption),
+                                                           .backColor = control.backColor,
+                                                           .enabled = control.enabled});
     }
 }
 

@@ -12,10 +12,10 @@
 namespace chimewick {
 
 template<typename Widget> Widget* QtControls::as(std::string_view name, ControlKind kind) const {
-    const ControlSpec& spec = form_.spec(name);
-    if (spec.kind != kind)
+    const ControlSpec& control = findControl(name);
+    if (control.kind != kind)
         throw ControlError("control '" + std::string(name) + "' is a " +
-                           std::string(kindName(spec.kind)) + ", not a " +
+                           std::string(kindName(control.kind)) + ", not a " +
                            std::string(kindName(kind)));
     auto* w = qobject_cast<Widget*>(form_.widget(name));
     if (!w)
@@ -36,21 +36,21 @@ void QtControls::setCheckValue(std::string_view checkBox, int value) {
 }
 
 std::string QtControls::text(std::string_view textBox) const {
-    if (form_.spec(textBox).multiLine) {
+    if (findControl(textBox).multiLine) {
         return fromEditorText(as<QPlainTextEdit>(textBox, ControlKind::TextBox)->toPlainText());
     }
     return as<QLineEdit>(textBox, ControlKind::TextBox)->text().toStdString();
 }
 
 bool QtControls::textEquals(std::string_view textBox, std::string_view expected) const {
-    if (form_.spec(textBox).multiLine)
+    if (findControl(textBox).multiLine)
         return text(textBox) == expected;
     // Compared as UTF-16, without turning a long text into UTF-8 first.
     return as<QLineEdit>(textBox, ControlKind::TextBox)->text() == qs(expected);
 }
 
 void QtControls::setText(std::string_view textBox, std::string_view text) {
-    if (form_.spec(textBox).multiLine) {
+    if (findControl(textBox).multiLine) {
         as<QPlainTextEdit>(textBox, ControlKind::TextBox)->setPlainText(toEditorText(text));
         return;
     }

@@ -34,16 +34,16 @@ QStringList sansFallbacks() {
     return {"Liberation Sans", "Arimo", "Arial", "DejaVu Sans", "sans-serif"};
 }
 
-QFont fontOf(const FontSpec& spec) {
+QFont fontOf(const FontSpec& wanted) {
     QFont font;
-    QStringList families{qs(spec.face)};
+    QStringList families{qs(wanted.face)};
     families.append(sansFallbacks());
     font.setFamilies(families);
-    font.setPointSize(spec.points);
-    font.setWeight(static_cast<QFont::Weight>(spec.weight));
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+    font.setPointSize(wanted.points);
+    font.setWeight(static_cast<QFont::Weight>(wanted.weight));
+    font.setItalic(wanted.italic);
+    font.setUnderline(wanted.underline);
+    font.setStrikeOut(wanted.strikeOut);
     return font;
 }
 
@@ -175,7 +175,7 @@ void QtForm::buildControls() {
 
     // A screen reader names a caption-less slot box by its row's label.
     for (const SlotRow& row : form1SlotRows()) {
-        const QString name = qs(spec(row.label).caption);
+        const QString name = qs(findControl(row.label).caption);
         widget(row.checkBox)->setAccessibleName(name);
         widget(row.timeBox)->setAccessibleName(name);
     }
@@ -199,10 +199,6 @@ QWidget* QtForm::widget(std::string_view name) const {
     if (it == widgets_.end() || !it->second)
         throw ControlError("the window has no control named '" + std::string(name) + "'");
     return it->second;
-}
-
-const ControlSpec& QtForm::spec(std::string_view name) const {
-    return findControl(name);
 }
 
 BellPlayer* QtForm::player() const {

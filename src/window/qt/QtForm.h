@@ -26,7 +26,6 @@ public:
 
     // The widget of a control; throws ControlError when there is none of that name.
     QWidget* widget(std::string_view name) const;
-    const ControlSpec& spec(std::string_view name) const;
     BellPlayer* player() const;
 
     // Binds every event of the description to its action and runs the load action,
