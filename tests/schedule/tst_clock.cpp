@@ -122,6 +122,36 @@ private slots:
         QCOMPARE(clockText(clock.localNow()), std::string("07:25:01 AM"));
     }
 
+    // Set by its local time, the test clock lands on the moment that shows it, on either
+    // side of a change of offset on 29 March 2026 at 01:00:00 UTC: of a time shown twice the
+    // first moment, of one never shown the moment the offset before the change gives.
+    void fakeClockSetByLocalTimeAcrossAnOffsetChange_data() {
+        QTest::addColumn<int>("hoursBefore"); // the UTC offset before the change
+        QTest::addColumn<int>("hoursAfter");
+        QTest::addColumn<int>("localHour"); // on 29 March, at minute 30
+        QTest::addColumn<int>("utcDay");    // of March
+        QTest::addColumn<int>("utcHour");   // at minute 30
+        QTest::newRow("before a spring change") << 1 << 2 << 0 << 28 << 23;
+        QTest::newRow("in the skipped hour") << 1 << 2 << 2 << 29 << 1;
+        QTest::newRow("after a spring change") << 1 << 2 << 3 << 29 << 1;
+        QTest::newRow("first of a repeated hour") << 2 << 1 << 2 << 29 << 0;
+        QTest::newRow("after an autumn change") << 2 << 1 << 3 << 29 << 2;
+        QTest::newRow("well before any change") << 2 << 1 << 1 << 28 << 23;
+    }
+
+    void fakeClockSetByLocalTimeAcrossAnOffsetChange() {
+        QFETCH(int, hoursBefore);
+        QFETCH(int, hoursAfter);
+        QFETCH(int, localHour);
+        QFETCH(int, utcDay);
+        QFETCH(int, utcHour);
+        FakeClock clock(2026, 1, 1, 0, 0, 0);
+        clock.setUtcOffsetFrom(utc(2026, 2, 27, 0, 0, 0), hours{hoursBefore});
+        clock.setUtcOffsetFrom(utc(2026, 3, 29, 1, 0, 0), hours{hoursAfter});
+        clock.setLocal(2026, 3, 29, localHour, 30, 0);
+        QCOMPARE(clock.now(), utc(2026, 3, static_cast<unsigned>(utcDay), utcHour, 30, 0));
+    }
+
     void systemClockCountsWholeSeconds() {
         const auto before = floor<seconds>(system_clock::now());
         const SystemClock clock;

@@ -28,8 +28,11 @@ private slots:
         QTest::newRow("last second before noon") << 11 << 59 << 59 << QStringLiteral("11:59:59 AM");
         QTest::newRow("noon") << 12 << 0 << 0 << QStringLiteral("12:00:00 PM");
         QTest::newRow("half past noon") << 12 << 30 << 0 << QStringLiteral("12:30:00 PM");
+        QTest::newRow("last second of the noon hour")
+            << 12 << 59 << 59 << QStringLiteral("12:59:59 PM");
         QTest::newRow("end bell") << 13 << 27 << 1 << QStringLiteral("01:27:01 PM");
         QTest::newRow("evening") << 19 << 45 << 30 << QStringLiteral("07:45:30 PM");
+        QTest::newRow("two-digit hour at night") << 22 << 10 << 10 << QStringLiteral("10:10:10 PM");
         QTest::newRow("last second of the day") << 23 << 59 << 59 << QStringLiteral("11:59:59 PM");
     }
 
