@@ -1,6 +1,7 @@
 #include "Clock.h"
 #include "Color.h"
 #include "ControlsSpy.h"
+#include "DayProfiles.h"
 #include "Tick.h"
 
 #include <QTest>
@@ -71,11 +72,33 @@ struct Rig {
         at(hour, minute, second);
         tick();
     }
+    // "07:25:01 AM", or "8/07:25:01 AM" on another day of December: sets the clock so and
+    // ticks.
+    void tickAt(const QString& when) {
+        const qsizetype slash = when.indexOf('/');
+        const unsigned day = slash < 0 ? 7u : when.left(slash).toUInt();
+        const QString time = when.mid(slash + 1);
+        const int hour = time.left(2).toInt() % 12 + (time.endsWith("PM") ? 12 : 0);
+        at(hour, time.mid(3, 2).toInt(), time.mid(6, 2).toInt(), day);
+        tick();
+    }
     bool isGreen(std::string_view box) const {
         return controls.memory.backColor(box) == HighlightGreen;
     }
     void set(std::string_view check, int value) { controls.memory.setCheckValue(check, value); }
     void set(std::string_view box, std::string_view text) { controls.memory.setText(box, text); }
+    // "name=value" into a check box or a time box, as the operator would.
+    void set(const QStringList& settings) {
+        for (const QString& setting : settings) {
+            const std::string name = setting.section('=', 0, 0).toStdString();
+            const QString value = setting.section('=', 1);
+            if (findControl(name).kind == ControlKind::CheckBox)
+                set(name, value.toInt());
+            else
+                set(name, value.toStdString());
+        }
+    }
+    QString shown() const { return QString::fromStdString(controls.memory.text("Text1")); }
 };
 
 constexpr int Day = 24 * 60 * 60;
@@ -145,35 +168,8 @@ private slots:
         QVERIFY(!rig.isGreen("T2"));
     }
 
-    // The built-in timetable over a whole day, one tick a second.
-    void aDayWithTheBuiltInTimetable() {
-        Rig rig;
-        rig.controls.logReads = false;
-        rig.at(0, 0, 0);
-        rig.tickEverySecond(Day);
-        const std::vector<std::string> expected{
-            "07:25:01 AM Command23", "07:29:54 AM Command24", "07:30:01 AM cmd2",
-            "08:30:01 AM Command11", "09:10:01 AM Command12", "09:50:01 AM Command13",
-            "10:30:01 AM Command14", "10:48:20 AM Command20", "10:48:30 AM Command21",
-            "10:50:15 AM Command15", "11:30:01 AM Command16", "12:10:01 PM Command17",
-            "12:50:01 PM Command18", "01:27:01 PM Command19", "01:28:01 PM cmd15",
-        };
-        QCOMPARE(rig.rung, expected);
-        for (const SlotBoxes& slot : slotBoxes)
-            QCOMPARE(rig.isGreen(slot.timeBox), slot.onAtStart);
-        QCOMPARE(rig.controls.memory.text("Text1"), std::string("11:59:59 PM"));
-        // The tick writes only the display and the colour of the boxes that rang (the
-        // log's other entries are the rings themselves).
-        QCOMPARE(rig.controls.writes().size(), std::size_t{Day} + 2 * expected.size());
-        QCOMPARE(rig.controls.logOf("setText Text1 ").size(), std::size_t{Day});
-        QCOMPARE(rig.controls.logOf("setBackColor ").size(), expected.size());
-        QCOMPARE(rig.controls.logOf("ring ").size(), expected.size());
-        for (const std::string& entry : rig.controls.logOf("setBackColor "))
-            QVERIFY2(entry.ends_with(" " + green), entry.c_str());
-    }
-
     // With every slot ticked, each rings once, but for the four that hold "00:00:00 AM",
-    // a text that no clock shows.
+    // a text that no clock shows. (The built-in timetable's day is the school day's.)
     void aDayWithEverySlotOn() {
         Rig rig;
         rig.controls.logReads = false;
@@ -198,6 +194,15 @@ private slots:
             if (box != "T3" && box != "T4" && box != "Text4" && box != "T5")
                 QVERIFY2(rig.isGreen(box), slot.timeBox);
         }
+        QCOMPARE(rig.controls.memory.text("Text1"), std::string("11:59:59 PM"));
+        // The tick writes only the display and the colour of the boxes that rang (the
+        // log's other entries are the rings themselves).
+        QCOMPARE(rig.controls.writes().size(), std::size_t{Day} + 2 * expected.size());
+        QCOMPARE(rig.controls.logOf("setText Text1 ").size(), std::size_t{Day});
+        QCOMPARE(rig.controls.logOf("setBackColor ").size(), expected.size());
+        QCOMPARE(rig.controls.logOf("ring ").size(), expected.size());
+        for (const std::string& entry : rig.controls.logOf("setBackColor "))
+            QVERIFY2(entry.ends_with(" " + green), entry.c_str());
     }
 
     void aSlotThatIsOffNeverRings() {
@@ -227,16 +232,40 @@ private slots:
         QCOMPARE(controls.memory.backColor("T1"), std::optional<Color>(rgb(255, 255, 255)));
     }
 
-    void midnightAndNoonAreHourTwelve() {
+    // The hour 12 and the designator must match the clock text's. Slot 1 is ticked at
+    // start.
+    void theHourAndTheDesignatorMustMatch_data() {
+        QTest::addColumn<QString>("slotTime");
+        QTest::addColumn<QString>("clock");
+        QTest::addColumn<bool>("rings");
+        QTest::newRow("half past midnight") << "12:30:00 AM"
+                                            << "12:30:00 AM" << true;
+        QTest::newRow("half past midnight as 00") << "00:30:00 AM"
+                                                  << "12:30:00 AM" << false;
+        QTest::newRow("half past noon at half past midnight") << "12:30:00 PM"
+                                                              << "12:30:00 AM" << false;
+        QTest::newRow("half past noon") << "12:30:00 PM"
+                                        << "12:30:00 PM" << true;
+        QTest::newRow("half past midnight at half past noon") << "12:30:00 AM"
+                                                              << "12:30:00 PM" << false;
+        QTest::newRow("PM in the morning") << "07:25:01 PM"
+                                           << "07:25:01 AM" << false;
+        QTest::newRow("PM in the evening") << "07:25:01 PM"
+                                           << "07:25:01 PM" << true;
+    }
+
+    void theHourAndTheDesignatorMustMatch() {
+        QFETCH(QString, slotTime);
+        QFETCH(QString, clock);
+        QFETCH(bool, rings);
         Rig rig;
-        rig.set("T1", "12:30:00 AM");
-        rig.set("C2", 1);
-        rig.set("T2", "12:30:00 PM");
-        rig.tickAt(0, 30, 0);
-        QCOMPARE(rig.rung, std::vector<std::string>{"12:30:00 AM Command23"});
-        rig.tickAt(12, 30, 0);
-        QCOMPARE(rig.rung,
-                 (std::vector<std::string>{"12:30:00 AM Command23", "12:30:00 PM Command20"}));
+        rig.set("T1", slotTime.toStdString());
+        rig.tickAt(clock);
+        QCOMPARE(rig.shown(), clock);
+        QCOMPARE(rig.rung, rings ? std::vector<std::string>{clock.toStdString() + " Command23"}
+                                 : std::vector<std::string>{});
+        QCOMPARE(rig.controls.memory.backColor("T1"),
+                 std::optional<Color>(rings ? HighlightGreen : rgb(255, 255, 255)));
     }
 
     void onlyTheExactTextRings_data() {
@@ -270,23 +299,49 @@ private slots:
         QVERIFY(!rig.isGreen("T1"));
     }
 
-    // Slots of one second all ring in table order; the later bell is the one heard.
+    // Slots of one second all ring in table order, each turning its own box green; the
+    // later bell is the one heard. A ring is "<bell button> <time box>".
+    void slotsOfTheSameSecondRingInTableOrder_data() {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QString>("clock");
+        QTest::addColumn<QStringList>("rings");
+        QTest::newRow("slot 1, and slots 2 and 16 of one bell")
+            << QStringList{"Check7=1", "Text9=07:25:01 AM", "C2=1", "T2=07:25:01 AM"}
+            << "07:25:01 AM" << QStringList{"Command23 T1", "Command20 T2", "Command20 Text9"};
+        QTest::newRow("arrange bell 2 and morning gatha")
+            << QStringList{"Text6=07:29:54 AM"} << "07:29:54 AM"
+            << QStringList{"Command24 Text7", "cmd2 Text6"};
+        QTest::newRow("both teaching starts")
+            << QStringList{"Check1=1", "Check3=1", "Text5=08:00:01 AM"} << "08:00:01 AM"
+            << QStringList{"Command10 Text3", "Command10 Text5"};
+        QTest::newRow("short interval before short bell")
+            << QStringList{"csi=1", "Text10=10:48:20 AM"} << "10:48:20 AM"
+            << QStringList{"Command14 Text10", "Command20 Text9"};
+        QTest::newRow("three in a row")
+            << QStringList{"Text8=10:48:20 AM", "T10=10:48:20 AM"} << "10:48:20 AM"
+            << QStringList{"Command20 Text9", "Command21 Text8", "Command15 T10"};
+        QTest::newRow("green time last")
+            << QStringList{"chkgt=1", "txtgt=07:25:01 AM"} << "07:25:01 AM"
+            << QStringList{"Command23 T1", "cmdgt txtgt"};
+    }
+
     void slotsOfTheSameSecondRingInTableOrder() {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, clock);
+        QFETCH(QStringList, rings);
         Rig rig;
-        rig.set("Check7", 1); // slot 16, "Short Bell"
-        rig.set("Text9", "07:25:01 AM");
-        rig.set("C2", 1); // slot 2, "Arrenge Bell 1"
-        rig.set("T2", "07:25:01 AM");
-        rig.tickAt(7, 25, 1);
-        QCOMPARE(rig.rung,
-                 (std::vector<std::string>{"07:25:01 AM Command23", "07:25:01 AM Command20",
-                                           "07:25:01 AM Command20"}));
-        const std::vector<std::string> effects = rig.controls.writes();
-        const std::vector<std::string> expected{"setText Text1 07:25:01 AM",  "ring Command23",
-                                                "setBackColor T1 " + green,   "ring Command20",
-                                                "setBackColor T2 " + green,   "ring Command20",
-                                                "setBackColor Text9 " + green};
-        QCOMPARE(effects, expected);
+        rig.set(settings);
+        rig.tickAt(clock);
+        std::vector<std::string> rung;
+        std::vector<std::string> effects{"setText Text1 " + clock.toStdString()};
+        for (const QString& ring : rings) {
+            const std::string button = ring.section(' ', 0, 0).toStdString();
+            rung.push_back(clock.toStdString() + " " + button);
+            effects.push_back("ring " + button);
+            effects.push_back("setBackColor " + ring.section(' ', 1).toStdString() + " " + green);
+        }
+        QCOMPARE(rig.rung, rung);
+        QCOMPARE(rig.controls.writes(), effects);
     }
 
     // The two teaching-start slots share a bell; each turns its own box green.
@@ -346,25 +401,41 @@ private slots:
         QCOMPARE(rig.clock.localNow().weekday(), 3); // rung on the Tuesday
     }
 
+    // Slot 11 ("Periad 2", T6) rings at 08:30:01; its box stays green whatever follows,
+    // and ringing again sets the green again. "Command22" in `after` applies that button's
+    // day profile; "name=value" sets a box as the operator would.
+    void aGreenBoxStaysGreen_data() {
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("nextTick");
+        QTest::addColumn<int>("rings");
+        QTest::newRow("unticked when its new time comes")
+            << QStringList{"C6=0", "T6=08:30:05 AM"} << "08:30:05 AM" << 1;
+        QTest::newRow("time edited") << QStringList{"T6=08:31:00 AM"} << "08:30:05 AM" << 1;
+        QTest::newRow("every day profile applied")
+            << QStringList{"Command22", "Command1", "Command6", "Command2", "Command3", "Command4"}
+            << "08:30:05 AM" << 1;
+        QTest::newRow("unticked, ticked again and rung at its new time")
+            << QStringList{"C6=0", "T6=08:30:05 AM", "C6=1"} << "08:30:05 AM" << 2;
+        QTest::newRow("rung again the next day") << QStringList{} << "8/08:30:01 AM" << 2;
+    }
+
     void aGreenBoxStaysGreen() {
+        QFETCH(QStringList, after);
+        QFETCH(QString, nextTick);
+        QFETCH(int, rings);
         Rig rig;
-        rig.tickAt(7, 25, 1);
-        QVERIFY(rig.isGreen("T1"));
-        rig.set("C1", 0);
-        rig.set("T1", "07:25:10 AM");
-        rig.clock.advanceSecond();
-        rig.tickEverySecond(20);
-        QVERIFY(rig.isGreen("T1"));
-        // Ticked again, it rings again and stays green.
-        rig.set("C1", 1);
-        rig.tickAt(7, 25, 40);
-        rig.set("T1", "07:25:41 AM");
-        rig.clock.advanceSecond();
-        rig.tick();
-        QCOMPARE(rig.rung,
-                 (std::vector<std::string>{"07:25:01 AM Command23", "07:25:41 AM Command23"}));
-        QVERIFY(rig.isGreen("T1"));
-        QCOMPARE(rig.controls.logOf("setBackColor T1 ").size(), std::size_t{2});
+        rig.tickAt("08:30:01 AM");
+        QVERIFY(rig.isGreen("T6"));
+        for (const QString& step : after) {
+            if (step.contains('='))
+                rig.set(QStringList{step});
+            else
+                applyProfile(dayProfileOfButton(step.toStdString()), rig.controls);
+        }
+        rig.tickAt(nextTick);
+        QVERIFY(rig.isGreen("T6"));
+        QCOMPARE(rig.rung.size(), std::size_t(rings));
+        QCOMPARE(rig.controls.logOf("setBackColor T6 ").size(), std::size_t(rings));
     }
 
     // --- a timer that fires late, early or not at all ---
@@ -439,6 +510,73 @@ private slots:
         QCOMPARE(rig.controls.logOf("setText Text1 ").size(), std::size_t{1 + 6 * 60});
     }
 
+    // The clock stalled or set back and forward: slot 1, due at 07:25:01 AM, rings once a
+    // day, and the display always shows the current second. Each tick is "hh:mm:ss AM" on
+    // 7 December, or "d/hh:mm:ss AM" on day d.
+    void aClockSteppedOrStalledRingsOnceADay_data() {
+        QTest::addColumn<QStringList>("ticks");
+        QTest::addColumn<int>("rings");
+        QTest::newRow("a stall ending on the bell's second")
+            << QStringList{"07:24:50 AM", "07:25:01 AM"} << 1;
+        QTest::newRow("set back into a stall over the rung bell")
+            << QStringList{"07:25:01 AM", "07:25:03 AM", "07:24:50 AM", "07:25:10 AM"} << 1;
+        QTest::newRow("set back onto the bell's second")
+            << QStringList{"07:25:01 AM", "07:25:03 AM", "07:25:01 AM"} << 1;
+        QTest::newRow("set back an hour and forward again")
+            << QStringList{"07:25:01 AM", "06:25:01 AM", "07:25:01 AM"} << 1;
+        QTest::newRow("set back before a bell not yet rung")
+            << QStringList{"07:26:00 AM", "07:25:00 AM", "07:25:01 AM"} << 1;
+        QTest::newRow("set back three days, two ticks in the bell's second")
+            << QStringList{"10/07:25:01 AM", "07:25:01 AM", "07:25:01 AM"} << 2;
+        QTest::newRow("set back three days, then ticks up to the bell")
+            << QStringList{"10/07:25:01 AM", "07:24:59 AM", "07:25:00 AM",
+                           "07:25:01 AM",    "07:25:01 AM", "07:25:02 AM"}
+            << 2;
+        QTest::newRow("the next day")
+            << QStringList{"07:25:01 AM", "8/07:25:00 AM", "8/07:25:01 AM"} << 2;
+    }
+
+    void aClockSteppedOrStalledRingsOnceADay() {
+        QFETCH(QStringList, ticks);
+        QFETCH(int, rings);
+        Rig rig;
+        for (const QString& tick : ticks) {
+            rig.tickAt(tick);
+            QCOMPARE(rig.shown(), tick.section('/', -1));
+        }
+        QCOMPARE(rig.rung.size(), std::size_t(rings));
+        for (const std::string& ring : rig.rung)
+            QCOMPARE(ring, std::string("07:25:01 AM Command23"));
+    }
+
+    // Seconds caught up are handled in order of time, each against its own clock text.
+    void caughtUpSecondsRingInOrder_data() {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QStringList>("ticks");
+        QTest::addColumn<QStringList>("rung");
+        QTest::newRow("a later slot due first")
+            << QStringList{"Text6=07:25:00 AM"} << QStringList{"07:24:55 AM", "07:25:03 AM"}
+            << QStringList{"07:25:00 AM cmd2", "07:25:01 AM Command23"};
+        QTest::newRow("three bells in one stall")
+            << QStringList{"C2=1", "T2=07:29:58 AM"} << QStringList{"07:29:50 AM", "07:30:05 AM"}
+            << QStringList{"07:29:54 AM Command24", "07:29:58 AM Command20", "07:30:01 AM cmd2"};
+    }
+
+    void caughtUpSecondsRingInOrder() {
+        QFETCH(QStringList, settings);
+        QFETCH(QStringList, ticks);
+        QFETCH(QStringList, rung);
+        Rig rig;
+        rig.set(settings);
+        for (const QString& tick : ticks)
+            rig.tickAt(tick);
+        std::vector<std::string> expected;
+        for (const QString& ring : rung)
+            expected.push_back(ring.toStdString());
+        QCOMPARE(rig.rung, expected);
+        QCOMPARE(rig.shown(), ticks.last());
+    }
+
     // Seconds are counted on the system clock, so a change of the local offset moves
     // the texts shown, not the seconds handled.
     void theHourSkippedInSpringRingsNothing() {
@@ -467,6 +605,23 @@ private slots:
         rig.tickEverySecond(2 * 60 * 60);
         QCOMPARE(rig.rung,
                  (std::vector<std::string>{"02:30:00 AM Command23", "02:30:00 AM Command23"}));
+    }
+
+    // A stall across the change catches up the seconds on both sides of it, each compared
+    // with the local time of its own moment.
+    void aStallAcrossTheSpringChangeCatchesUpBothSides() {
+        Rig rig;
+        rig.clock.setUtcOffsetFrom(utc(2, 0, 0), hours{1}); // 01:59:59 is followed by 03:00:00
+        rig.set("T1", "01:59:59 AM");
+        rig.set("C2", 1);
+        rig.set("T2", "03:00:00 AM");
+        rig.clock.set(utc(1, 59, 58));
+        rig.tick();
+        rig.clock.set(utc(2, 0, 1));
+        rig.tick();
+        QCOMPARE(rig.rung,
+                 (std::vector<std::string>{"01:59:59 AM Command23", "03:00:00 AM Command20"}));
+        QCOMPARE(rig.shown(), QStringLiteral("03:00:01 AM"));
     }
 
     // --- failures ---
