@@ -1,12 +1,14 @@
 #include "BellCatalogue.h"
+#include "Clock.h"
 #include "ControlsSpy.h"
 #include "ScheduleSlots.h"
-#include "WindowDescription.h"
+#include "Tick.h"
 
 #include <QTest>
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 using namespace chimewick;
 
@@ -15,39 +17,37 @@ namespace {
 struct ExpectedSlot {
     const char* label;
     const char* checkBox;
-    int onAtStart;
     const char* timeBox;
-    const char* timeAtStart;
     const char* bellButton;
 };
 
 // The timetable in the order the tick visits it, written out independently of the
-// program's own table.
+// program's own table. (The boxes' defaults are the window's, checked with its layout.)
 constexpr ExpectedSlot expected[] = {
-    {"School Start", "C1", 1, "T1", "07:25:01 AM", "Command23"},
-    {"Arrenge Bell 1", "C2", 0, "T2", "07:26:01 AM", "Command20"},
-    {"Arrenge Bell 2", "Check5", 1, "Text7", "07:29:54 AM", "Command24"},
-    {"Morning Gatha", "Check4", 1, "Text6", "07:30:01 AM", "cmd2"},
-    {"Sarera Suwatha", "C3", 0, "T3", "00:00:00 AM", "cmd3"},
-    {"Jathika Geeya", "C4", 0, "T4", "00:00:00 AM", "cmd4"},
-    {"Jathika Geeya Half", "Check2", 0, "Text4", "00:00:00 AM", "Command5"},
-    {"Pasal Geeya", "C5", 0, "T5", "00:00:00 AM", "cmd1"},
-    {"Teaching Start (M/T)", "Check1", 0, "Text3", "08:00:01 AM", "Command10"},
-    {"Teaching Start", "Check3", 0, "Text5", "07:50:01 AM", "Command10"},
-    {"Periad 2", "C6", 1, "T6", "08:30:01 AM", "Command11"},
-    {"Periad 3", "C7", 1, "T7", "09:10:01 AM", "Command12"},
-    {"Periad 4", "C8", 1, "T8", "09:50:01 AM", "Command13"},
-    {"Interwal Start", "C9", 1, "T9", "10:30:01 AM", "Command14"},
-    {"Short Interwal", "csi", 0, "Text10", "08:35:01 AM", "Command14"},
-    {"Short Bell", "Check7", 1, "Text9", "10:48:20 AM", "Command20"},
-    {"Hodama Lamay.", "Check6", 1, "Text8", "10:48:30 AM", "Command21"},
-    {"Periad 5", "C10", 1, "T10", "10:50:15 AM", "Command15"},
-    {"Periad 6", "C11", 1, "T11", "11:30:01 AM", "Command16"},
-    {"Periad 7", "C12", 1, "T12", "12:10:01 PM", "Command17"},
-    {"Periad 8", "C13", 1, "T13", "12:50:01 PM", "Command18"},
-    {"End Bell", "C14", 1, "T14", "01:27:01 PM", "Command19"},
-    {"End Gatha", "C15", 1, "T15", "01:28:01 PM", "cmd15"},
-    {"Green Time", "chkgt", 0, "txtgt", "01:25:01 PM", "cmdgt"},
+    {"School Start", "C1", "T1", "Command23"},
+    {"Arrenge Bell 1", "C2", "T2", "Command20"},
+    {"Arrenge Bell 2", "Check5", "Text7", "Command24"},
+    {"Morning Gatha", "Check4", "Text6", "cmd2"},
+    {"Sarera Suwatha", "C3", "T3", "cmd3"},
+    {"Jathika Geeya", "C4", "T4", "cmd4"},
+    {"Jathika Geeya Half", "Check2", "Text4", "Command5"},
+    {"Pasal Geeya", "C5", "T5", "cmd1"}, // the period bell, not the song "Pasal Geeya"
+    {"Teaching Start (M/T)", "Check1", "Text3", "Command10"},
+    {"Teaching Start", "Check3", "Text5", "Command10"},
+    {"Periad 2", "C6", "T6", "Command11"},
+    {"Periad 3", "C7", "T7", "Command12"},
+    {"Periad 4", "C8", "T8", "Command13"},
+    {"Interwal Start", "C9", "T9", "Command14"},
+    {"Short Interwal", "csi", "Text10", "Command14"},
+    {"Short Bell", "Check7", "Text9", "Command20"},
+    {"Hodama Lamay.", "Check6", "Text8", "Command21"},
+    {"Periad 5", "C10", "T10", "Command15"},
+    {"Periad 6", "C11", "T11", "Command16"},
+    {"Periad 7", "C12", "T12", "Command17"},
+    {"Periad 8", "C13", "T13", "Command18"},
+    {"End Bell", "C14", "T14", "Command19"},
+    {"End Gatha", "C15", "T15", "cmd15"},
+    {"Green Time", "chkgt", "txtgt", "cmdgt"},
 };
 
 } // namespace
@@ -58,48 +58,40 @@ class TestScheduleSlots : public QObject {
 private slots:
     void holdsTwentyFourSlots() { QCOMPARE(scheduleSlots().size(), std::size(expected)); }
 
-    void slotsInTheOrderTheTickVisitsThem() {
+    void eachSlot_data() {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < static_cast<int>(std::size(expected)); ++i)
+            QTest::newRow(qPrintable(
+                QStringLiteral("slot %1, %2").arg(i + 1).arg(QString::fromUtf8(expected[i].label))))
+                << i;
+    }
+
+    // The slot's place in the table; and, ticked alone with every time box holding the
+    // clock text, it rings its own bell and turns its own time box green.
+    void eachSlot() {
+        QFETCH(int, index);
+        const ExpectedSlot& slot = expected[index];
         const auto table = scheduleSlots();
-        QCOMPARE(table.size(), std::size(expected));
-        for (std::size_t i = 0; i < table.size(); ++i) {
-            const QByteArray where = "slot " + QByteArray::number(qsizetype(i + 1));
-            QVERIFY2(table[i].label == expected[i].label, where);
-            QVERIFY2(table[i].checkBox == expected[i].checkBox, where);
-            QVERIFY2(table[i].timeBox == expected[i].timeBox, where);
-            QVERIFY2(table[i].bellButton == expected[i].bellButton, where);
-        }
-    }
+        QVERIFY(static_cast<std::size_t>(index) < table.size());
+        const ScheduleSlot& row = table[static_cast<std::size_t>(index)];
+        QCOMPARE(row.label, std::string_view(slot.label));
+        QCOMPARE(row.checkBox, std::string_view(slot.checkBox));
+        QCOMPARE(row.timeBox, std::string_view(slot.timeBox));
+        QCOMPARE(row.bellButton, std::string_view(slot.bellButton));
 
-    // The slot's controls are on the window, of the right kind, with the defaults the
-    // school starts from.
-    void slotControlsStartAtTheirDefaults() {
-        const MemoryControls controls;
-        int ticked = 0;
-        for (const ExpectedSlot& slot : expected) {
-            QCOMPARE(findControl(slot.checkBox).kind, ControlKind::CheckBox);
-            QCOMPARE(findControl(slot.timeBox).kind, ControlKind::TextBox);
-            QCOMPARE(controls.checkValue(slot.checkBox), slot.onAtStart);
-            QCOMPARE(controls.text(slot.timeBox), std::string(slot.timeAtStart));
-            ticked += slot.onAtStart;
+        MemoryControls controls;
+        for (const ExpectedSlot& other : expected) {
+            controls.setCheckValue(other.checkBox, &other == &slot ? 1 : 0);
+            controls.setText(other.timeBox, "11:11:11 PM");
         }
-        QCOMPARE(ticked, 15);
-    }
-
-    // The window shows each slot's label beside its boxes.
-    void eachSlotSitsBesideItsLabel() {
-        const auto rows = form1SlotRows();
-        QCOMPARE(rows.size(), scheduleSlots().size());
-        for (const ScheduleSlot& slot : scheduleSlots()) {
-            bool found = false;
-            for (const SlotRow& row : rows) {
-                if (row.checkBox != slot.checkBox)
-                    continue;
-                found = true;
-                QCOMPARE(row.timeBox, slot.timeBox);
-                QCOMPARE(findControl(row.label).caption, slot.label);
-            }
-            QVERIFY2(found, slot.checkBox.data());
-        }
+        const FakeClock clock(2026, 12, 7, 23, 11, 11);
+        std::vector<std::string> rung;
+        Tick tick(controls, clock, [&rung](std::string_view bell) { rung.emplace_back(bell); });
+        tick();
+        QCOMPARE(rung, std::vector<std::string>{slot.bellButton});
+        for (const ExpectedSlot& other : expected)
+            QVERIFY2((controls.backColor(other.timeBox) == HighlightGreen) == (&other == &slot),
+                     other.timeBox);
     }
 
     void noTwoSlotsShareABox() {
@@ -139,13 +131,6 @@ private slots:
                 onlyByHand.insert(bell.button);
         QCOMPARE(onlyByHand,
                  (std::set<std::string_view>{"cmd", "cmd5", "Command7", "Command8", "Command9"}));
-    }
-
-    void theSlotLabelledPasalGeeyaRingsThePeriodBell() {
-        const ScheduleSlot& slot = scheduleSlots()[7];
-        QCOMPARE(slot.label, std::string_view("Pasal Geeya"));
-        QCOMPARE(slot.bellButton, std::string_view("cmd1"));
-        QCOMPARE(bellOfButton(slot.bellButton).fileName, std::string_view("\\bell.mp3"));
     }
 };
 

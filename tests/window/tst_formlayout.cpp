@@ -1,7 +1,6 @@
 #include "Clock.h"
 #include "Engine.h"
 #include "MemoryControls.h"
-#include "ScheduleSlots.h"
 #include "WindowDescription.h"
 
 #include <QTest>
@@ -67,7 +66,7 @@ private slots:
         QCOMPARE(checkBoxes, 25);
     }
 
-    // The timetable as the window starts, slot by slot in the order the tick visits them.
+    // The timetable as the window starts, slot by slot.
     void slotDefaults_data() {
         QTest::addColumn<QString>("check");
         QTest::addColumn<int>("value");
@@ -121,32 +120,15 @@ private slots:
         const std::optional<Color> back = findControl(timeBox.toStdString()).backColor;
         QCOMPARE(back ? static_cast<int>(*back) : -1, colour);
 
-        // The same row in the window's slot rows and in the tick's slot table.
+        // The same row in the window's slot rows. (The tick's slot table, in its order, is
+        // checked with the schedule.)
         const auto rows = form1SlotRows();
-        const auto tickSlots = scheduleSlots();
         QCOMPARE(rows.size(), std::size_t{24});
-        QCOMPARE(tickSlots.size(), std::size_t{24});
         const auto row = std::find_if(rows.begin(), rows.end(),
                                       [&](const SlotRow& r) { return q(r.timeBox) == timeBox; });
         QVERIFY(row != rows.end());
         QCOMPARE(q(row->checkBox), check);
         QCOMPARE(q(row->label), label);
-        const auto slot =
-            std::find_if(tickSlots.begin(), tickSlots.end(),
-                         [&](const ScheduleSlot& s) { return q(s.timeBox) == timeBox; });
-        QVERIFY(slot != tickSlots.end());
-        QCOMPARE(q(slot->checkBox), check);
-        QCOMPARE(q(slot->label), caption);
-    }
-
-    void slotOrder() {
-        // The order of the rows above is the tick's order; checked once, by time box.
-        const char* order[] = {"T1",    "T2",    "Text7", "Text6", "T3",  "T4",  "Text4",  "T5",
-                               "Text3", "Text5", "T6",    "T7",    "T8",  "T9",  "Text10", "Text9",
-                               "Text8", "T10",   "T11",   "T12",   "T13", "T14", "T15",    "txtgt"};
-        const auto tickSlots = scheduleSlots();
-        for (std::size_t i = 0; i < 24; ++i)
-            QCOMPARE(q(tickSlots[i].timeBox), QString::fromLatin1(order[i]));
     }
 
     void buttons() {
