@@ -1,6 +1,8 @@
+#include "Clock.h"
 #include "Color.h"
 #include "ControlsSpy.h"
 #include "DayProfiles.h"
+#include "Engine.h"
 
 #include <QTest>
 #include <algorithm>
@@ -52,8 +54,27 @@ std::string controlOf(const std::string& write) {
     return write.substr(first, write.find(' ', first) - first);
 }
 
-void apply(const char* button, Controls& controls) {
-    applyProfile(dayProfileOfButton(button), controls);
+// Runs the click action of a button (or of the lock box "ck4") as the window runs it,
+// through the engine. On a Saturday: the weekday buttons work on any day.
+void click(std::string_view control, Controls& controls) {
+    const FakeClock saturday(2026, 12, 12, 9, 0, 0);
+    const Engine engine(controls, saturday, [] { return std::string("/bells"); });
+    engine.run(std::string(control) + "_Click");
+}
+
+// Makes the logged writes on fresh controls, as the test's own account of their effect.
+MemoryControls afterWrites(const std::vector<std::string>& writes) {
+    MemoryControls controls;
+    for (const std::string& write : writes) {
+        const QString entry = QString::fromStdString(write);
+        const std::string control = entry.section(' ', 1, 1).toStdString();
+        const QString value = entry.section(' ', 2);
+        if (entry.startsWith("setCheckValue "))
+            controls.setCheckValue(control, value.toInt());
+        else
+            controls.setText(control, value.toStdString());
+    }
+    return controls;
 }
 
 } // namespace
@@ -96,10 +117,11 @@ private slots:
             QTest::newRow(button) << QString::fromUtf8(button);
     }
 
+    // The button's click action writes the profile's list, in order.
     void eachProfileWritesItsListInOrder() {
         QFETCH(QString, button);
         ControlsSpy controls;
-        apply(button.toUtf8().constData(), controls);
+        click(button.toStdString(), controls);
         // Nothing is read: a profile writes whatever the boxes hold.
         QCOMPARE(controls.log, expectedWrites.at(button.toStdString()));
     }
@@ -132,7 +154,7 @@ private slots:
                 controls.memory.setText(row.name, "typed");
         }
         const auto before = snapshot(controls.memory);
-        apply(button.toUtf8().constData(), controls);
+        click(button.toStdString(), controls);
         std::set<std::string> written;
         for (const std::string& write : expectedWrites.at(button.toStdString()))
             written.insert(controlOf(write));
@@ -144,20 +166,22 @@ private slots:
 
     void applyingTwiceIsApplyingOnce() {
         QFETCH(QString, button);
-        MemoryControls controls;
-        apply(button.toUtf8().constData(), controls);
-        const auto once = snapshot(controls);
-        apply(button.toUtf8().constData(), controls);
-        QCOMPARE(snapshot(controls), once);
+        ControlsSpy controls;
+        click(button.toStdString(), controls);
+        const auto once = snapshot(controls.memory);
+        controls.log.clear();
+        click(button.toStdString(), controls);
+        QCOMPARE(controls.log, expectedWrites.at(button.toStdString()));
+        QCOMPARE(snapshot(controls.memory), once);
     }
 
     void fridayIsTuesdayWednesday() {
         for (const char* first : {"Command2", "Command3", "Command22"}) {
             MemoryControls a, b;
-            apply(first, a);
-            apply(first, b);
-            apply("Command3", a);
-            apply("Command4", b);
+            click(first, a);
+            click(first, b);
+            click("Command3", a);
+            click("Command4", b);
             QCOMPARE(snapshot(a), snapshot(b));
         }
     }
@@ -166,38 +190,90 @@ private slots:
         MemoryControls controls;
         QCOMPARE(controls.checkValue("Check1"), 0);
         QCOMPARE(controls.checkValue("Check3"), 0);
-        apply("Command2", controls);
+        click("Command2", controls);
         QCOMPARE(controls.checkValue("Check1"), 1);
         QCOMPARE(controls.checkValue("Check3"), 0);
-        apply("Command3", controls);
+        click("Command3", controls);
         QCOMPARE(controls.checkValue("Check1"), 0);
         QCOMPARE(controls.checkValue("Check3"), 1);
-        apply("Command2", controls);
+        click("Command2", controls);
         QCOMPARE(controls.checkValue("Check1"), 1);
         QCOMPARE(controls.checkValue("Check3"), 0);
         QCOMPARE(controls.text("Text3"), std::string("08:00:01 AM"));
         QCOMPARE(controls.text("Text5"), std::string("07:50:01 AM"));
     }
 
-    void theLastWriteToAControlWins() {
+    // Profiles one after the other: each overwrites only its own controls, so the last
+    // write to a control wins. The values are the controls' final contents.
+    void profilesInSequence_data() {
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<QStringList>("finalValues");
+        const QStringList samithiDay{"T6=08:25:01 AM",  "T7=09:00:01 AM",  "T8=09:35:01 AM",
+                                     "T9=10:10:01 AM",  "T10=10:30:01 AM", "T11=11:05:01 AM",
+                                     "T12=11:40:01 AM", "T13=12:15:01 PM", "T14=12:50:01 PM"};
+        QTest::newRow("3.30 PM Day then Samithi Day")
+            << QStringList{"Command22", "Command1"}
+            << samithiDay + QStringList{"Text5=07:45:01 AM", "Text10=10:00:01 AM",
+                                        "T15=03:27:01 PM", "csi=1", "C6=1", "C7=1", "C8=0", "C9=1",
+                                        "Check7=0", "Check6=0", "C10=0", "C11=0", "C12=0", "C13=0",
+                                        "C14=1", "C15=1",
+                                        // "3.30 PM Day" leaves these alone.
+                                        "Check1=0", "Check3=0", "Text3=08:00:01 AM",
+                                        "Text8=10:48:30 AM", "Text9=10:48:20 AM"};
+        QTest::newRow("2.30 PM Day then Samithi Day keeps T15")
+            << QStringList{"Command6", "Command1"}
+            << samithiDay + QStringList{"T15=02:28:01 PM", "C8=1", "C13=1"};
+        QTest::newRow("Samithi Day then 2.30 PM Day")
+            << QStringList{"Command1", "Command6"}
+            << QStringList{"T6=08:42:01 AM",  "T7=09:29:01 AM",  "T8=10:16:01 AM",
+                           "T9=11:03:01 AM",  "T10=11:22:01 AM", "T11=12:09:01 PM",
+                           "T12=12:56:01 PM", "T13=01:43:01 PM", "T14=02:25:01 PM",
+                           "T15=02:28:01 PM"};
+        QTest::newRow("Samithi Day then 3.30 PM Day") << QStringList{"Command1", "Command22"}
+                                                      << QStringList{"csi=1",
+                                                                     "C6=1",
+                                                                     "C7=1",
+                                                                     "C8=0",
+                                                                     "C9=1",
+                                                                     "Check7=0",
+                                                                     "Check6=0",
+                                                                     "C10=0",
+                                                                     "C11=0",
+                                                                     "C12=0",
+                                                                     "C13=0",
+                                                                     "C14=1",
+                                                                     "C15=1",
+                                                                     "Text5=07:45:01 AM",
+                                                                     "Text10=10:00:01 AM",
+                                                                     "T6=10:15:01 AM",
+                                                                     "T7=01:30:01 PM",
+                                                                     "T8=10:16:01 AM",
+                                                                     "T9=01:00:01 PM",
+                                                                     "T10=11:22:01 AM",
+                                                                     "T11=12:09:01 PM",
+                                                                     "T12=12:56:01 PM",
+                                                                     "T13=01:43:01 PM",
+                                                                     "T14=03:25:01 PM",
+                                                                     "T15=03:27:01 PM"};
+        QTest::newRow("3.30 PM Day then Monday Thursday")
+            << QStringList{"Command22", "Command2"}
+            << QStringList{"Check1=1", "Check3=0", "Text5=07:45:01 AM", "Text3=08:00:01 AM"};
+    }
+
+    void profilesInSequence() {
+        QFETCH(QStringList, buttons);
+        QFETCH(QStringList, finalValues);
         MemoryControls controls;
-        apply("Command22", controls);
-        apply("Command1", controls);
-        // "Samithi Day" rewrites the period times and leaves the rest of "3.30 PM Day".
-        QCOMPARE(controls.text("T6"), std::string("08:25:01 AM"));
-        QCOMPARE(controls.text("T14"), std::string("12:50:01 PM"));
-        QCOMPARE(controls.text("T15"), std::string("03:27:01 PM"));
-        QCOMPARE(controls.text("Text5"), std::string("07:45:01 AM"));
-        QCOMPARE(controls.text("Text10"), std::string("10:00:01 AM"));
-        QCOMPARE(controls.checkValue("csi"), 1);
-        QCOMPARE(controls.checkValue("C8"), 0);
-        QCOMPARE(controls.checkValue("C13"), 0);
-        // "3.30 PM Day" leaves the teaching-start boxes and three times alone.
-        QCOMPARE(controls.checkValue("Check1"), 0);
-        QCOMPARE(controls.checkValue("Check3"), 0);
-        QCOMPARE(controls.text("Text3"), std::string("08:00:01 AM"));
-        QCOMPARE(controls.text("Text8"), std::string("10:48:30 AM"));
-        QCOMPARE(controls.text("Text9"), std::string("10:48:20 AM"));
+        for (const QString& button : buttons)
+            click(button.toStdString(), controls);
+        for (const QString& v : finalValues) {
+            const std::string name = v.section('=', 0, 0).toStdString();
+            const QString value = v.section('=', 1);
+            if (findControl(name).kind == ControlKind::CheckBox)
+                QCOMPARE(QString::number(controls.checkValue(name)), value);
+            else
+                QCOMPARE(QString::fromStdString(controls.text(name)), value);
+        }
     }
 
     void aProfileChangesNoColour() {
@@ -206,74 +282,74 @@ private slots:
         const auto red = controls.backColor("Text5");
         QCOMPARE(red, std::optional<Color>(rgb(255, 0, 0)));
         for (const char* button : profileButtons)
-            apply(button, controls);
+            click(button, controls);
         QCOMPARE(controls.backColor("T6"), std::optional<Color>(HighlightGreen));
         QCOMPARE(controls.backColor("Text5"), red);
         QCOMPARE(controls.backColor("T7"), std::optional<Color>());
     }
 
-    void aFailingWriteStopsTheProfileThere() {
-        ControlsSpy controls;
-        controls.failOn("setText T8 ");
-        QVERIFY_THROWS_EXCEPTION(ControlError, apply("Command1", controls));
-        QCOMPARE(controls.memory.text("T6"), std::string("08:25:01 AM"));
-        QCOMPARE(controls.memory.text("T7"), std::string("09:00:01 AM"));
-        QCOMPARE(controls.memory.text("T8"), std::string("09:50:01 AM"));
-        QCOMPARE(controls.memory.text("T9"), std::string("10:30:01 AM"));
-        QCOMPARE(controls.memory.text("T14"), std::string("01:27:01 PM"));
-        QCOMPARE(controls.log.size(), std::size_t{3});
+    // A refused write ends the profile there: the writes before it stay made, the rest are
+    // not made.
+    void aFailingWriteStopsTheProfileThere_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("failing"); // the refused write, counted from 1
+        QTest::newRow("Samithi Day at T8") << "Command1" << 3;
+        QTest::newRow("3.30 PM Day at a check value") << "Command22" << 5;
+        QTest::newRow("3.30 PM Day at its first time") << "Command22" << 14;
+        QTest::newRow("Fryday at once") << "Command4" << 1;
     }
 
-    void aFailingCheckWriteStopsThreeThirtyDay() {
+    void aFailingWriteStopsTheProfileThere() {
+        QFETCH(QString, button);
+        QFETCH(int, failing);
+        const std::vector<std::string>& writes = expectedWrites.at(button.toStdString());
+        const auto made = writes.begin() + (failing - 1);
         ControlsSpy controls;
-        controls.failOn("setCheckValue C9 ");
-        QVERIFY_THROWS_EXCEPTION(ControlError, apply("Command22", controls));
-        QCOMPARE(controls.memory.checkValue("csi"), 1);
-        QCOMPARE(controls.memory.checkValue("C8"), 0);
-        QCOMPARE(controls.memory.checkValue("Check7"), 1); // not yet written
-        QCOMPARE(controls.memory.text("Text5"), std::string("07:50:01 AM"));
+        controls.failOn(*made);
+        QVERIFY_THROWS_EXCEPTION(ControlError, click(button.toStdString(), controls));
+        // The refused write is logged, without effect.
+        QCOMPARE(controls.log, std::vector<std::string>(writes.begin(), made + 1));
+        QCOMPARE(snapshot(controls.memory),
+                 snapshot(afterWrites(std::vector<std::string>(writes.begin(), made))));
     }
 
     // --- the "active" lock ---
 
-    void theLockStartsClosed() {
-        const MemoryControls controls;
-        QCOMPARE(controls.checkValue("ck4"), 0);
-        QVERIFY(!controls.isEnabled("Command1"));
-        QVERIFY(!controls.isEnabled("Command6"));
-        for (const char* open : {"Command22", "Command2", "Command3", "Command4"})
-            QVERIFY2(controls.isEnabled(open), open);
+    // The operator clicks "active" one or more times; each click reads its value and sets
+    // Command1, then Command6, enabled when it is 1 and disabled otherwise. A profile
+    // applied before stays as it is, and no other button is ever disabled.
+    void theLock_data() {
+        QTest::addColumn<QList<int>>("clicks"); // ck4's value at each click, in order
+        QTest::addColumn<bool>("open");
+        QTest::newRow("ticked") << QList<int>{1} << true;
+        QTest::newRow("ticked, unticked") << QList<int>{1, 0} << false;
+        QTest::newRow("unticked at start") << QList<int>{0} << false;
+        QTest::newRow("ticked twice") << QList<int>{1, 1} << true;
+        QTest::newRow("unticked, ticked, unticked, ticked") << QList<int>{0, 1, 0, 1} << true;
     }
 
-    void tickingActiveOpensTheLock() {
+    void theLock() {
+        QFETCH(QList<int>, clicks);
+        QFETCH(bool, open);
         ControlsSpy controls;
-        controls.memory.setCheckValue("ck4", 1);
-        const auto before = snapshot(controls.memory);
-        ck4Click(controls);
-        QCOMPARE(controls.log, (std::vector<std::string>{"checkValue ck4", "setEnabled Command1 1",
-                                                         "setEnabled Command6 1"}));
-        QCOMPARE(changed(before, snapshot(controls.memory)),
-                 (std::vector<std::string>{"Command1", "Command6"}));
-    }
-
-    void untickingActiveClosesTheLock() {
-        ControlsSpy controls;
-        controls.memory.setCheckValue("ck4", 1);
-        ck4Click(controls);
-        apply("Command6", controls);
-        controls.memory.setCheckValue("ck4", 0);
-        const auto applied = snapshot(controls.memory);
-        controls.log.clear();
-        ck4Click(controls);
-        QCOMPARE(controls.log, (std::vector<std::string>{"checkValue ck4", "setEnabled Command1 0",
-                                                         "setEnabled Command6 0"}));
-        // The slots keep what the profile wrote.
-        QCOMPARE(changed(applied, snapshot(controls.memory)),
-                 (std::vector<std::string>{"Command1", "Command6"}));
-        // Opened and closed again, the lock is as at start.
-        MemoryControls expected;
-        apply("Command6", expected);
-        QCOMPARE(snapshot(controls.memory), snapshot(expected));
+        click("Command22", controls);
+        auto expected = snapshot(controls.memory);
+        for (int value : clicks) {
+            controls.memory.setCheckValue("ck4", value); // the operator's click
+            controls.log.clear();
+            click("ck4", controls);
+            const std::string set = value == 1 ? "1" : "0";
+            QCOMPARE(controls.log,
+                     (std::vector<std::string>{"checkValue ck4", "setEnabled Command1 " + set,
+                                               "setEnabled Command6 " + set}));
+        }
+        QCOMPARE(controls.memory.isEnabled("Command1"), open);
+        QCOMPARE(controls.memory.isEnabled("Command6"), open);
+        for (const char* always : {"Command2", "Command3", "Command4", "Command22"})
+            QVERIFY2(controls.memory.isEnabled(always), always);
+        expected["ck4"] = std::to_string(clicks.back());
+        expected["Command1"] = expected["Command6"] = open ? "enabled" : "disabled";
+        QCOMPARE(snapshot(controls.memory), expected);
     }
 
     void aValueOtherThanOneClosesTheLock() {
@@ -284,7 +360,7 @@ private slots:
         } controls;
         controls.memory.setEnabled("Command1", true);
         controls.memory.setEnabled("Command6", true);
-        ck4Click(controls);
+        click("ck4", controls);
         QVERIFY(!controls.memory.isEnabled("Command1"));
         QVERIFY(!controls.memory.isEnabled("Command6"));
     }
@@ -293,7 +369,7 @@ private slots:
         ControlsSpy controls;
         controls.memory.setCheckValue("ck4", 1);
         controls.failOn("setEnabled Command1");
-        QVERIFY_THROWS_EXCEPTION(ControlError, ck4Click(controls));
+        QVERIFY_THROWS_EXCEPTION(ControlError, click("ck4", controls));
         QVERIFY(!controls.memory.isEnabled("Command1"));
         QVERIFY(!controls.memory.isEnabled("Command6"));
     }
