@@ -18,6 +18,8 @@ packages=(
   # making the bell sounds
   espeak-ng sox libsox-fmt-all ffmpeg
   clang-format
+  # the benchmarks: listening to the sound server's monitor
+  libpulse-dev
 )
 
 missing=()

@@ -8,18 +8,23 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibrary>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QTextLayout>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <mutex>
 
 namespace chimewick {
 namespace {
@@ -27,6 +32,128 @@ namespace {
 constexpr int volumeStep = 10;
 // Opening a bell takes well under a second; one still loading after this long will not sound.
 constexpr int openTimeoutSeconds = 5;
+
+// A prompt start under Qt 6.4's GStreamer backend. Qt leaves its pulsesink at GStreamer's
+// defaults: a 200 ms buffer (the server grants about 110 ms) and a 20 ms processing deadline.
+// Every bell's first sample is queued behind that whole latency, about 130 ms of silence,
+// after a 20 ms wait; and the first bell of a run also loads the decoders' plugins (libav
+// alone takes about 90 ms). Qt gives no access to its pipeline, so the sink is tuned when
+// GStreamer adds it to a bin, and the plugins are loaded beside the window at start. The
+// few GLib and GStreamer calls are resolved at run time: the build needs no GStreamer
+// headers, and under another backend nothing happens.
+namespace prompt {
+
+// Small enough to start a bell within about 60 ms, large enough that a busy computer does not
+// starve the sound server.
+constexpr std::int64_t bufferTimeUs = 50000;
+constexpr std::int64_t latencyTimeUs = 10000;
+// The time granted to the stages before the sink, added to the latency and waited out at every
+// start; a bell is read from a file and decoded ahead of the sink, so a short one does.
+constexpr std::uint64_t processingDeadlineNs = 5000000;
+
+// The plugins that opening a WMA, MP3 or WAV bell loads.
+constexpr const char* plugins[] = {
+    "typefindfunctions", // what kind of file it is
+    "playback",          // decodebin
+    "asf",               // the WMA file's container
+    "libav",             // the WMA decoder
+    "id3demux",          // an MP3 file's tags
+    "audioparsers",      // the MP3 parser
+    "mpg123",            // the MP3 decoder
+    "wavparse",          // the WAV file
+    "audioconvert",      // the output, down to its sink
+    "audioresample",
+    "volume",
+    "pulseaudio",
+};
+
+using GType = std::size_t;
+// GLib's GValue: its type and two 8-byte words, a layout fixed by GLib's stable ABI.
+struct GValue {
+    GType type;
+    std::uint64_t data[2];
+};
+using EmissionHook = int (*)(void* hint, unsigned count, const GValue* values, void* data);
+
+struct Api {
+    GType (*typeFromName)(const char*) = nullptr;
+    unsigned (*signalLookup)(const char*, GType) = nullptr;
+    unsigned long (*addEmissionHook)(unsigned, unsigned, EmissionHook, void*,
+                                     void (*)(void*)) = nullptr;
+    void* (*valueGetObject)(const GValue*) = nullptr;
+    const char* (*typeNameFromInstance)(void*) = nullptr;
+    void (*objectSet)(void*, const char*, ...) = nullptr;
+    int (*isInitialized)() = nullptr;
+    void* (*pluginLoadByName)(const char*) = nullptr;
+    void (*objectUnref)(void*) = nullptr;
+
+    bool complete() const {
+        return typeFromName && signalLookup && addEmissionHook && valueGetObject &&
+               typeNameFromInstance && objectSet && isInitialized && pluginLoadByName &&
+               objectUnref;
+    }
+};
+
+template<typename Function> void resolve(QLibrary& library, const char* name, Function& function) {
+    // From the generic function pointer that resolve() gives to the real signature.
+    function = reinterpret_cast<Function>(library.resolve(name));
+}
+
+// The libraries are those that the backend has already loaded; they stay loaded.
+Api loadApi() {
+    Api api;
+    QLibrary gobject(QStringLiteral("gobject-2.0"), 0);
+    QLibrary gstreamer(QStringLiteral("gstreamer-1.0"), 0);
+    resolve(gobject, "g_type_from_name", api.typeFromName);
+    resolve(gobject, "g_signal_lookup", api.signalLookup);
+    resolve(gobject, "g_signal_add_emission_hook", api.addEmissionHook);
+    resolve(gobject, "g_value_get_object", api.valueGetObject);
+    resolve(gobject, "g_type_name_from_instance", api.typeNameFromInstance);
+    resolve(gobject, "g_object_set", api.objectSet);
+    resolve(gstreamer, "gst_is_initialized", api.isInitialized);
+    resolve(gstreamer, "gst_plugin_load_by_name", api.pluginLoadByName);
+    resolve(gstreamer, "gst_object_unref", api.objectUnref);
+    return api;
+}
+
+const Api& api() {
+    static const Api loaded = loadApi();
+    return loaded;
+}
+
+// Runs on every element that any bin of the process takes in; tunes the pulsesinks.
+int onElementAdded(void*, unsigned count, const GValue* values, void*) {
+    if (count < 2)
+        return 1;
+    void* element = api().valueGetObject(&values[1]);
+    if (element && std::strcmp(api().typeNameFromInstance(element), "GstPulseSink") == 0)
+        api().objectSet(element, "buffer-time", bufferTimeUs, "latency-time", latencyTimeUs,
+                        "processing-deadline", processingDeadlineNs,
+                        static_cast<const char*>(nullptr));
+    return 1; // stay installed
+}
+
+// Once per process, after the backend has started GStreamer and before the player's output
+// makes its sink.
+void startPromptly() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (!api().complete() || !api().isInitialized())
+            return;
+        const GType bin = api().typeFromName("GstBin");
+        const unsigned elementAdded = bin ? api().signalLookup("element-added", bin) : 0;
+        if (elementAdded)
+            api().addEmissionHook(elementAdded, 0, onElementAdded, nullptr, nullptr);
+        // Off the window's thread, so the window shows at once; the pool waits for it at exit.
+        QThreadPool::globalInstance()->start([] {
+            for (const char* name : plugins)
+                if (void* plugin = api().pluginLoadByName(name))
+                    api().objectUnref(plugin);
+        });
+    });
+}
+
+} // namespace prompt
 
 int toSliderValue(qint64 milliseconds) {
     return static_cast<int>(std::clamp<qint64>(milliseconds, 0, std::numeric_limits<int>::max()));
@@ -126,7 +253,11 @@ protected:
 } // namespace
 
 BellPlayer::BellPlayer(const PlayerSettings& settings, QWidget* parent)
-    : QWidget(parent), player_(new QMediaPlayer(this)), output_(new QAudioOutput(this)) {
+    : QWidget(parent), player_(new QMediaPlayer(this)) {
+    // The player has started the media backend; its output is made once the backend is set
+    // for a prompt start, so that the output's sink is tuned too.
+    prompt::startPromptly();
+    output_ = new QAudioOutput(this);
     // Made once: building a pipeline and opening the sound device for every ring would delay
     // each bell.
     player_->setAudioOutput(output_);

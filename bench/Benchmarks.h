@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Ring timing: the real window, controls, engine and player against a plain timer.
+int runRingTiming(int argc, char** argv, int bells);
+
+// Audible start: from handing the player a file to its first loud sample at the sink. With
+// viaPaplay, the sound server's own player is started instead, as a yardstick.
+int runAudibleStart(int argc, char** argv, const char* label, const std::vector<std::string>& files,
+                    int settleMs, bool viaPaplay);
+
+// Whether the program, started at the given local time, rings nothing for that many seconds.
+int runQuietCheck(const std::string& localTime, int seconds);
+
+} // namespace bench

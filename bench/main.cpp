@@ -1,0 +1,29 @@
+// The benchmarks of Chimewick, one per command:
+//   chimewick_bench ring [BELLS]                     ring timing against a plain timer
+//   chimewick_bench audible LABEL SETTLE_MS FILE...  audible start of the given bells
+//   chimewick_bench paplay LABEL SETTLE_MS FILE...   the same through paplay, for comparison
+//   chimewick_bench quiet "YYYY-MM-DD HH:MM:SS" SECONDS
+//                                                    exit 0 when nothing rings then
+#include "Benchmarks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "ring")
+        return bench::runRingTiming(argc, argv, argc > 2 ? std::atoi(argv[2]) : 65);
+    if ((command == "audible" || command == "paplay") && argc > 4) {
+        const std::vector<std::string> files(argv + 4, argv + argc);
+        return bench::runAudibleStart(argc, argv, argv[2], files, std::atoi(argv[3]),
+                                      command == "paplay");
+    }
+    if (command == "quiet" && argc > 3)
+        return bench::runQuietCheck(argv[2], std::atoi(argv[3]));
+    std::fprintf(stderr,
+                 "usage: chimewick_bench ring [BELLS] | audible|paplay LABEL SETTLE_MS FILE... | "
+                 "quiet \"YYYY-MM-DD HH:MM:SS\" SECONDS\n");
+    return 2;
+}
