@@ -424,16 +424,12 @@ void BellPlayer::setUrl(const QString& path) {
     title_->setText(shownName(file));
     title_->setToolTip(QDir::toNativeSeparators(file));
     const QUrl source = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
-    if (source == player_->source() && player_->mediaStatus() != QMediaPlayer::InvalidMedia) {
-        // The same bell again starts over from its beginning.
-        player_->stop();
-    } else {
-        // Setting the same source again is ignored by QMediaPlayer, so a file that failed
-        // before is let go first and opened afresh.
-        if (source == player_->source())
-            player_->setSource(QUrl());
-        player_->setSource(source);
-    }
+    // The same bell again is let go and opened afresh, so it starts from its beginning:
+    // QMediaPlayer ignores a source it already has, and stopping and playing an ended
+    // file on a sound server now and then left the bell silent.
+    if (source == player_->source())
+        player_->setSource(QUrl());
+    player_->setSource(source);
     if (autoStart_)
         player_->play();
     openWatch_->start();
