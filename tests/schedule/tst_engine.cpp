@@ -87,6 +87,25 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(UnknownActionError, rig.engine.run("ck4_click"));
     }
 
+    // The engine hands every ring the folder as it is at that moment, asked afresh.
+    void theFolderIsAskedAfreshAtEveryRing() {
+        ControlsSpy controls;
+        const FakeClock clock(2026, 12, 7, 9, 0, 0);
+        int reads = 0;
+        const Engine engine(controls, clock, [&reads] {
+            ++reads;
+            return "/mnt/bells" + std::to_string(reads);
+        });
+        engine.run("cmd5_Click");
+        engine.run("cmd5_Click");
+        engine.run("Command8_Click");
+        QCOMPARE(reads, 3);
+        QCOMPARE(controls.memory.playerHistory(),
+                 (std::vector<std::string>{"/mnt/bells1" + std::string(1, sep) + "pgee.mp3",
+                                           "/mnt/bells2" + std::string(1, sep) + "pgee.mp3",
+                                           "/mnt/bells3" + std::string(1, sep) + "pirith.mp3"}));
+    }
+
     // The tick rings a slot by running the bell button's own click action. The folder does
     // not exist: the action hands the path over all the same, and the box turns green.
     void theTickRingsThroughTheButtonsAction() {
