@@ -39,13 +39,13 @@ constexpr int Loud = 100;
 class Listener {
 public:
     explicit Listener(const char* device) {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, Rate, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, Rate, 1};
         pa_buffer_attr attr{};
         attr.maxlength = std::numeric_limits<std::uint32_t>::max();
         attr.fragsize = static_cast<std::uint32_t>(ReadFrames * 2);
         int error = 0;
         stream_ = pa_simple_new(nullptr, "chimewick-bench", PA_STREAM_RECORD, device, "monitor",
-                                &spec, nullptr, &attr, &error);
+                                &format, nullptr, &attr, &error);
         if (!stream_) {
             std::fprintf(stderr, "cannot listen to %s: %s\n", device ? device : "(default)",
                          pa_strerror(error));
