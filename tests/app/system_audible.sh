@@ -18,7 +18,10 @@ fi
 pactl info >/dev/null || { echo "system_audible: no sound server in $XDG_RUNTIME_DIR" >&2; exit 1; }
 
 work=$(mktemp -d)
-trap 'kill "$listener" 2>/dev/null || true; cat "$work/out" >&2 2>/dev/null; rm -rf "$work"' EXIT
+listener=
+# On failure, what the program said is the first thing to read.
+trap 'status=$?; kill $listener 2>/dev/null || true
+  ((status == 0)) || cat "$work/out" >&2 2>/dev/null || true; rm -rf "$work"' EXIT
 rate=8000
 parec -d bells.monitor --format=s16le --rate=$rate --channels=1 --latency-msec=10 >"$work/heard.raw" &
 listener=$!
