@@ -260,6 +260,8 @@ void TestBellPlayer::plays_data() {
     copied("name with # and %", "bell.mp3", odd, odd, QStringLiteral("bell #2 100%.mp3"));
     copied("letter case differs", "BellStart.wma", QStringLiteral("case/bellstart.WMA"),
            QStringLiteral("case/BellStart.wma"), QStringLiteral("bellstart.WMA"));
+    copied("accented letter case differs", "BellStart.wma", QStringLiteral("case/ÉCOLE.WMA"),
+           QStringLiteral("case/école.wma"), QStringLiteral("ÉCOLE.WMA"));
 }
 
 void TestBellPlayer::plays() {
