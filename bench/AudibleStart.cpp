@@ -1,5 +1,6 @@
 #include "BellPlayer.h"
 #include "Benchmarks.h"
+#include "Playback.h"
 #include "QtForm.h"
 #include "Stats.h"
 
@@ -203,8 +204,12 @@ int runAudibleStart(int argc, char** argv, const char* label, const std::vector<
         if (viaPaplay)
             paplay.waitForFinished(15000);
         else
-            waitFor([&] { return player.mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia; },
-                    15000);
+            waitFor(
+                [&] {
+                    return player.playback()->mediaPlayer()->mediaStatus() ==
+                           QMediaPlayer::EndOfMedia;
+                },
+                15000);
     }
 
     if (delays.empty())

@@ -20,6 +20,8 @@ packages=(
   clang-format
   # the benchmarks: listening to the sound server's monitor
   libpulse-dev
+  # the player calls GStreamer to tune its sound sink
+  libgstreamer1.0-dev
 )
 
 missing=()

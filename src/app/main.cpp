@@ -28,6 +28,9 @@ void reportMissingBells(chimewick::BellPlayer& player) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Every line the program writes to standard error: "chimewick: ..." for its own, the
+    // category's name first for the toolkit's.
+    qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(CHIMEWICK_NAME));
     QApplication::setApplicationVersion(QStringLiteral(CHIMEWICK_VERSION));

@@ -10,11 +10,11 @@ namespace chimewick {
 namespace {
 
 // clang-format off
-constexpr ProfileWrite mondayThursday[] = {{"Check1", 1}, {"Check3", 0}};
-constexpr ProfileWrite tuesdayWednesday[] = {{"Check1", 0}, {"Check3", 1}};
-constexpr ProfileWrite friday[] = {{"Check1", 0}, {"Check3", 1}};
+constexpr ProfileWrite MondayThursday[] = {{"Check1", 1}, {"Check3", 0}};
+constexpr ProfileWrite TuesdayWednesday[] = {{"Check1", 0}, {"Check3", 1}};
+constexpr ProfileWrite Friday[] = {{"Check1", 0}, {"Check3", 1}};
 
-constexpr ProfileWrite samithiDay[] = {
+constexpr ProfileWrite SamithiDay[] = {
     {"T6",  std::string_view("08:25:01 AM")}, {"T7",  std::string_view("09:00:01 AM")},
     {"T8",  std::string_view("09:35:01 AM")}, {"T9",  std::string_view("10:10:01 AM")},
     {"T10", std::string_view("10:30:01 AM")}, {"T11", std::string_view("11:05:01 AM")},
@@ -22,7 +22,7 @@ constexpr ProfileWrite samithiDay[] = {
     {"T14", std::string_view("12:50:01 PM")},
 };
 
-constexpr ProfileWrite twoThirtyDay[] = {
+constexpr ProfileWrite TwoThirtyDay[] = {
     {"T6",  std::string_view("08:42:01 AM")}, {"T7",  std::string_view("09:29:01 AM")},
     {"T8",  std::string_view("10:16:01 AM")}, {"T9",  std::string_view("11:03:01 AM")},
     {"T10", std::string_view("11:22:01 AM")}, {"T11", std::string_view("12:09:01 PM")},
@@ -31,7 +31,7 @@ constexpr ProfileWrite twoThirtyDay[] = {
 };
 
 // All check values first, then all times.
-constexpr ProfileWrite threeThirtyDay[] = {
+constexpr ProfileWrite ThreeThirtyDay[] = {
     {"csi", 1}, {"C6", 1}, {"C7", 1}, {"C8", 0}, {"C9", 1}, {"Check7", 0}, {"Check6", 0},
     {"C10", 0}, {"C11", 0}, {"C12", 0}, {"C13", 0}, {"C14", 1}, {"C15", 1},
     {"Text5",  std::string_view("07:45:01 AM")}, {"Text10", std::string_view("10:00:01 AM")},
@@ -42,24 +42,24 @@ constexpr ProfileWrite threeThirtyDay[] = {
     {"T14", std::string_view("03:25:01 PM")}, {"T15", std::string_view("03:27:01 PM")},
 };
 
-constexpr DayProfile profiles[] = {
-    {"Command2",  "Monday Thursday",   mondayThursday},
-    {"Command3",  "Tuesday Wednesday", tuesdayWednesday},
-    {"Command4",  "Fryday",            friday},
-    {"Command1",  "Samithi Day",       samithiDay},
-    {"Command6",  "2.30 PM Day",       twoThirtyDay},
-    {"Command22", "3.30 PM Day",       threeThirtyDay},
+constexpr DayProfile Profiles[] = {
+    {"Command2",  "Monday Thursday",   MondayThursday},
+    {"Command3",  "Tuesday Wednesday", TuesdayWednesday},
+    {"Command4",  "Fryday",            Friday},
+    {"Command1",  "Samithi Day",       SamithiDay},
+    {"Command6",  "2.30 PM Day",       TwoThirtyDay},
+    {"Command22", "3.30 PM Day",       ThreeThirtyDay},
 };
 // clang-format on
 
 } // namespace
 
 std::span<const DayProfile> dayProfiles() {
-    return profiles;
+    return Profiles;
 }
 
 const DayProfile& dayProfileOfButton(std::string_view button) {
-    for (const DayProfile& p : profiles)
+    for (const DayProfile& p : Profiles)
         if (p.button == button)
             return p;
     throw std::out_of_range("button '" + std::string(button) + "' applies no day profile");

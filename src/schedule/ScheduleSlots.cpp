@@ -5,7 +5,7 @@ namespace chimewick {
 namespace {
 
 // clang-format off
-constexpr ScheduleSlot slots[] = {
+constexpr ScheduleSlot Slots[] = {
     {"School Start",         "C1",     "T1",     "Command23"},
     {"Arrenge Bell 1",       "C2",     "T2",     "Command20"},
     {"Arrenge Bell 2",       "Check5", "Text7",  "Command24"},
@@ -36,7 +36,7 @@ constexpr ScheduleSlot slots[] = {
 } // namespace
 
 std::span<const ScheduleSlot> scheduleSlots() {
-    return slots;
+    return Slots;
 }
 
 } // namespace chimewick

@@ -8,7 +8,7 @@ namespace chimewick {
 namespace {
 
 // clang-format off
-constexpr Bell catalogue[] = {
+constexpr Bell Catalogue[] = {
     {"cmd",       "O/E Bell",            "\\belle.wma"},
     {"cmd1",      "Periad Bell",         "\\bell.mp3"},
     {"cmd15",     "End Gatha",           "\\cm.wma"},
@@ -41,11 +41,11 @@ constexpr Bell catalogue[] = {
 } // namespace
 
 std::span<const Bell> bellCatalogue() {
-    return catalogue;
+    return Catalogue;
 }
 
 const Bell& bellOfButton(std::string_view button) {
-    for (const Bell& bell : catalogue)
+    for (const Bell& bell : Catalogue)
         if (bell.button == button)
             return bell;
     throw std::out_of_range("button '" + std::string(button) + "' rings no bell");

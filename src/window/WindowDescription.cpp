@@ -31,7 +31,7 @@ std::string_view kindName(ControlKind kind) {
 namespace {
 
 using Back = std::optional<Color>;
-constexpr Back standard = std::nullopt;
+constexpr Back Standard = std::nullopt;
 
 ControlSpec frame(std::string_view name, std::string_view container, std::string_view caption,
                   TwipsRect rect, Back back, int tab) {
@@ -113,28 +113,28 @@ constexpr int RightCheck = 4200, RightLabel = 4680, RightTime = 5880;
 // clang-format off
 const RowData scheduleRows[] = {
     {LeftCheck, LeftLabel, LeftTime, 240,  "C1",     1, "Label1",  "School Start",         1095, "T1",     "07:25:01 AM", rgb(255, 255, 255), 9,   17,  1},
-    {LeftCheck, LeftLabel, LeftTime, 600,  "C2",     0, "Label2",  "Arrenge Bell 1",       1575, "T2",     "07:26:01 AM", standard,           10,  18,  2},
-    {LeftCheck, LeftLabel, LeftTime, 960,  "Check5", 1, "Label21", "Arrenge Bell 2",       1575, "Text7",  "07:29:54 AM", standard,           95,  97,  96},
-    {LeftCheck, LeftLabel, LeftTime, 1560, "Check4", 1, "Label20", "Morning Gatha",        1095, "Text6",  "07:30:01 AM", standard,           92,  94,  93},
-    {LeftCheck, LeftLabel, LeftTime, 1920, "C3",     0, "Label3",  "Sarera Suwatha",       1335, "T3",     "00:00:00 AM", standard,           11,  19,  6},
-    {LeftCheck, LeftLabel, LeftTime, 2280, "C4",     0, "Label4",  "Jathika Geeya",        1095, "T4",     "00:00:00 AM", standard,           12,  20,  5},
-    {LeftCheck, LeftLabel, LeftTime, 2640, "Check2", 0, "Label17", "Jathika Geeya Half",   1575, "Text4",  "00:00:00 AM", standard,           64,  66,  65},
-    {LeftCheck, LeftLabel, LeftTime, 3000, "C5",     0, "Label5",  "Pasal Geeya",          1095, "T5",     "00:00:00 AM", standard,           13,  21,  8},
+    {LeftCheck, LeftLabel, LeftTime, 600,  "C2",     0, "Label2",  "Arrenge Bell 1",       1575, "T2",     "07:26:01 AM", Standard,           10,  18,  2},
+    {LeftCheck, LeftLabel, LeftTime, 960,  "Check5", 1, "Label21", "Arrenge Bell 2",       1575, "Text7",  "07:29:54 AM", Standard,           95,  97,  96},
+    {LeftCheck, LeftLabel, LeftTime, 1560, "Check4", 1, "Label20", "Morning Gatha",        1095, "Text6",  "07:30:01 AM", Standard,           92,  94,  93},
+    {LeftCheck, LeftLabel, LeftTime, 1920, "C3",     0, "Label3",  "Sarera Suwatha",       1335, "T3",     "00:00:00 AM", Standard,           11,  19,  6},
+    {LeftCheck, LeftLabel, LeftTime, 2280, "C4",     0, "Label4",  "Jathika Geeya",        1095, "T4",     "00:00:00 AM", Standard,           12,  20,  5},
+    {LeftCheck, LeftLabel, LeftTime, 2640, "Check2", 0, "Label17", "Jathika Geeya Half",   1575, "Text4",  "00:00:00 AM", Standard,           64,  66,  65},
+    {LeftCheck, LeftLabel, LeftTime, 3000, "C5",     0, "Label5",  "Pasal Geeya",          1095, "T5",     "00:00:00 AM", Standard,           13,  21,  8},
     {LeftCheck, LeftLabel, LeftTime, 3360, "Check1", 0, "Label16", "Teaching Start (M/T)", 1575, "Text3",  "08:00:01 AM", rgb(255, 0, 0),     61,  63,  62},
     {LeftCheck, LeftLabel, LeftTime, 3720, "Check3", 0, "Label18", "Teaching Start",       1095, "Text5",  "07:50:01 AM", rgb(255, 0, 0),     68,  69,  67},
-    {360,       840,       LeftTime, 5280, "csi",    0, "Label24", "Short Interwal",       1095, "Text10", "08:35:01 AM", standard,           107, 108, 109},
-    {RightCheck, RightLabel, RightTime, 240,  "C6",     1, "Label6",  "Periad 2",       1095, "T6",    "08:30:01 AM", standard, 14, 22,  7},
-    {RightCheck, RightLabel, RightTime, 600,  "C7",     1, "Label7",  "Periad 3",       1095, "T7",    "09:10:01 AM", standard, 15, 23,  4},
-    {RightCheck, RightLabel, RightTime, 960,  "C8",     1, "Label8",  "Periad 4",       1095, "T8",    "09:50:01 AM", standard, 16, 24,  3},
-    {RightCheck, RightLabel, RightTime, 1320, "C9",     1, "Label9",  "Interwal Start", 1095, "T9",    "10:30:01 AM", standard, 28, 31,  25},
-    {RightCheck, RightLabel, RightTime, 1680, "Check7", 1, "Label23", "Short Bell",     1095, "Text9", "10:48:20 AM", standard, 99, 103, 101},
-    {RightCheck, RightLabel, RightTime, 2040, "Check6", 1, "Label22", "Hodama Lamay.",  1455, "Text8", "10:48:30 AM", standard, 98, 102, 100},
-    {RightCheck, RightLabel, RightTime, 2640, "C10",    1, "Label10", "Periad 5",       1095, "T10",   "10:50:15 AM", standard, 29, 32,  26},
-    {RightCheck, RightLabel, RightTime, 3000, "C11",    1, "Label11", "Periad 6",       1095, "T11",   "11:30:01 AM", standard, 30, 33,  27},
-    {RightCheck, RightLabel, RightTime, 3360, "C12",    1, "Label12", "Periad 7",       1095, "T12",   "12:10:01 PM", standard, 37, 40,  34},
-    {RightCheck, RightLabel, RightTime, 3720, "C13",    1, "Label13", "Periad 8",       1095, "T13",   "12:50:01 PM", standard, 38, 41,  35},
-    {RightCheck, RightLabel, RightTime, 4080, "C14",    1, "Label15", "End Bell",       1095, "T14",   "01:27:01 PM", standard, 44, 45,  43},
-    {RightCheck, RightLabel, RightTime, 4440, "C15",    1, "Label14", "End Gatha",      1095, "T15",   "01:28:01 PM", standard, 39, 42,  36},
+    {360,       840,       LeftTime, 5280, "csi",    0, "Label24", "Short Interwal",       1095, "Text10", "08:35:01 AM", Standard,           107, 108, 109},
+    {RightCheck, RightLabel, RightTime, 240,  "C6",     1, "Label6",  "Periad 2",       1095, "T6",    "08:30:01 AM", Standard, 14, 22,  7},
+    {RightCheck, RightLabel, RightTime, 600,  "C7",     1, "Label7",  "Periad 3",       1095, "T7",    "09:10:01 AM", Standard, 15, 23,  4},
+    {RightCheck, RightLabel, RightTime, 960,  "C8",     1, "Label8",  "Periad 4",       1095, "T8",    "09:50:01 AM", Standard, 16, 24,  3},
+    {RightCheck, RightLabel, RightTime, 1320, "C9",     1, "Label9",  "Interwal Start", 1095, "T9",    "10:30:01 AM", Standard, 28, 31,  25},
+    {RightCheck, RightLabel, RightTime, 1680, "Check7", 1, "Label23", "Short Bell",     1095, "Text9", "10:48:20 AM", Standard, 99, 103, 101},
+    {RightCheck, RightLabel, RightTime, 2040, "Check6", 1, "Label22", "Hodama Lamay.",  1455, "Text8", "10:48:30 AM", Standard, 98, 102, 100},
+    {RightCheck, RightLabel, RightTime, 2640, "C10",    1, "Label10", "Periad 5",       1095, "T10",   "10:50:15 AM", Standard, 29, 32,  26},
+    {RightCheck, RightLabel, RightTime, 3000, "C11",    1, "Label11", "Periad 6",       1095, "T11",   "11:30:01 AM", Standard, 30, 33,  27},
+    {RightCheck, RightLabel, RightTime, 3360, "C12",    1, "Label12", "Periad 7",       1095, "T12",   "12:10:01 PM", Standard, 37, 40,  34},
+    {RightCheck, RightLabel, RightTime, 3720, "C13",    1, "Label13", "Periad 8",       1095, "T13",   "12:50:01 PM", Standard, 38, 41,  35},
+    {RightCheck, RightLabel, RightTime, 4080, "C14",    1, "Label15", "End Bell",       1095, "T14",   "01:27:01 PM", Standard, 44, 45,  43},
+    {RightCheck, RightLabel, RightTime, 4440, "C15",    1, "Label14", "End Gatha",      1095, "T15",   "01:28:01 PM", Standard, 39, 42,  36},
 };
 
 // Bell buttons of the "Bell Play" frame: name, caption, left, width, back colour, tab index.
@@ -190,16 +190,16 @@ std::vector<ControlSpec> buildControls() {
     c.reserve(113);
 
     // The window's own children. Frames come before what they hold.
-    c.push_back(frame("Frame1", "Form1", "Shedule Time", {120, 0, 7335, 6255}, standard, 0));
-    c.push_back(frame("Frame3", "Form1", "", {7560, 0, 4215, 5055}, standard, 54));
+    c.push_back(frame("Frame1", "Form1", "Shedule Time", {120, 0, 7335, 6255}, Standard, 0));
+    c.push_back(frame("Frame3", "Form1", "", {7560, 0, 4215, 5055}, Standard, 54));
     c.push_back(frame("Frame4", "Frame3", "", {120, 2040, 3975, 3015}, rgb(192, 192, 192), 56));
-    c.push_back(frame("Frame2", "Form1", "Bell Play", {120, 6360, 9375, 1695}, standard, 46));
+    c.push_back(frame("Frame2", "Form1", "Bell Play", {120, 6360, 9375, 1695}, Standard, 46));
     c.push_back(button("Command23", "Form1", "Start Bell", {7680, 5400, 1935, 615},
                        rgb(255, 192, 192), 110));
     c.push_back(button("Command24", "Form1", "Start Bell 2", {9720, 5400, 1935, 615},
                        rgb(255, 192, 192), 111));
     ControlSpec credit =
-        textBox("Text2", "Form1", CreditNote, {9600, 6480, 2175, 1575}, standard, 53);
+        textBox("Text2", "Form1", CreditNote, {9600, 6480, 2175, 1575}, Standard, 53);
     credit.multiLine = true;
     credit.align = TextAlign::Center;
     c.push_back(credit);
@@ -230,17 +230,17 @@ std::vector<ControlSpec> buildControls() {
                  .tabIndex = 72});
 
     c.push_back(
-        button("Command2", "Frame4", "Monday Thursday", {120, 240, 975, 615}, standard, 57));
+        button("Command2", "Frame4", "Monday Thursday", {120, 240, 975, 615}, Standard, 57));
     c.push_back(
-        button("Command3", "Frame4", "Tuesday Wednesday", {1080, 240, 1095, 615}, standard, 58));
-    c.push_back(button("Command4", "Frame4", "Fryday", {2160, 240, 855, 615}, standard, 59));
+        button("Command3", "Frame4", "Tuesday Wednesday", {1080, 240, 1095, 615}, Standard, 58));
+    c.push_back(button("Command4", "Frame4", "Fryday", {2160, 240, 855, 615}, Standard, 59));
     c.push_back(button("Command1", "Frame4", "Samithi Day", {3120, 240, 735, 495}, rgb(192, 0, 0),
                        71, false));
     c.push_back(button("Command6", "Frame4", "2.30 PM Day", {3120, 840, 735, 495}, rgb(255, 0, 255),
                        76, false));
     c.push_back(checkBox("chkgt", "Frame4", "", 0, {120, 960, 255, 255}, 73));
     c.push_back(label("Label19", "Frame4", "Green Time", {480, 960, 1095, 255}, 75));
-    c.push_back(textBox("txtgt", "Frame4", "01:25:01 PM", {1680, 960, 1215, 285}, standard, 74));
+    c.push_back(textBox("txtgt", "Frame4", "01:25:01 PM", {1680, 960, 1215, 285}, Standard, 74));
     c.push_back(
         button("cmdgt", "Frame4", "Gree Time Bell", {120, 1320, 2775, 495}, rgb(0, 255, 0), 77));
     c.push_back(checkBox("ck4", "Frame4", "active", 0, {3120, 1440, 735, 255}, 78));

@@ -2,6 +2,7 @@
 #include "Clock.h"
 #include "ClockText.h"
 #include "Engine.h"
+#include "Playback.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "ScheduleSlots.h"
@@ -82,7 +83,7 @@ class TestFaults : public QObject {
         QCOMPARE(QString::fromStdString(log_->rings.back()),
                  folder_ + QStringLiteral("/BellStart.wma"));
         QCOMPARE(log_->rings.size(), rungBefore + 1);
-        QTRY_COMPARE_WITH_TIMEOUT(form_->player()->mediaPlayer()->playbackState(),
+        QTRY_COMPARE_WITH_TIMEOUT(form_->player()->playback()->mediaPlayer()->playbackState(),
                                   QMediaPlayer::PlayingState, 3000);
     }
 
@@ -110,7 +111,7 @@ private slots:
     void aGoodBellPlaysFromAHostileFolder() {
         QTest::mouseClick(form_->widget("Command23"), Qt::LeftButton);
         QCOMPARE(form_->player()->url(), folder_ + QStringLiteral("/BellStart.wma"));
-        QTRY_COMPARE_WITH_TIMEOUT(form_->player()->mediaPlayer()->playbackState(),
+        QTRY_COMPARE_WITH_TIMEOUT(form_->player()->playback()->mediaPlayer()->playbackState(),
                                   QMediaPlayer::PlayingState, 3000);
     }
 

@@ -4,6 +4,7 @@
 #include "CaptionButton.h"
 #include "Controls.h"
 #include "Dispatch.h"
+#include "Messages.h"
 #include "PlayerSettings.h"
 #include "WidgetText.h"
 
@@ -17,7 +18,6 @@
 #include <QScreen>
 #include <QTextOption>
 #include <algorithm>
-#include <iostream>
 #include <vector>
 
 namespace chimewick {
@@ -251,7 +251,7 @@ void QtForm::showCentred() {
 }
 
 void QtForm::report(const std::string& message) {
-    std::cerr << "chimewick: " << message << std::endl;
+    qCWarning(messages).noquote() << QString::fromStdString(message);
     if (player_)
         player_->showNotice(QString::fromStdString(message));
 }

@@ -1,4 +1,6 @@
 #include "BellPlayer.h"
+#include "Playback.h"
+#include "PlayerControls.h"
 #include "PlayerSettings.h"
 
 #include <QAction>
@@ -17,8 +19,11 @@
 #include <QTest>
 #include <QToolButton>
 #include <cstdio>
+#include <gst/gst.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using chimewick::BellPlayer;
 using chimewick::PlayerSettings;
@@ -80,10 +85,22 @@ bool dialogShown() {
 }
 
 QAction* action(const BellPlayer& player, const QString& text) {
-    for (QAction* a : player.actions())
+    for (QAction* a : player.controls()->actions())
         if (a->text() == text)
             return a;
     return nullptr;
+}
+
+// The sound sinks that any bin of the process takes in, found apart from the player's tuning.
+std::mutex sinksMutex;
+QList<GstElement*> sinks;
+gboolean collectSink(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
+    auto* element = count > 1 ? GST_ELEMENT(g_value_get_object(&values[1])) : nullptr;
+    if (element && !GST_IS_BIN(element) && GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK)) {
+        const std::lock_guard lock(sinksMutex);
+        sinks << GST_ELEMENT(gst_object_ref(element));
+    }
+    return TRUE;
 }
 
 bool copy(const QString& from, const QString& to) {
@@ -96,6 +113,9 @@ class TestBellPlayer : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    // First: it checks what the process says at its first bell.
+    void soundSinkIsTuned();
     void settingsAreApplied_data();
     void settingsAreApplied();
     void contextMenuActions_data();
@@ -113,6 +133,11 @@ private slots:
     void samePathRestarts_data();
     void samePathRestarts();
 };
+
+void TestBellPlayer::initTestCase() {
+    // The player's lines reach standard error as in the program, where the tests read them.
+    qInstallMessageHandler(nullptr);
+}
 
 // The first row takes the settings as the window stores them; the others change some.
 void TestBellPlayer::settingsAreApplied_data() {
@@ -154,12 +179,13 @@ void TestBellPlayer::settingsAreApplied() {
     }
     BellPlayer player(settings);
 
-    QCOMPARE(player.audioOutput()->volume(), static_cast<float>(volume) / 100.0f);
-    QCOMPARE(player.audioOutput()->isMuted(), mute);
-    QCOMPARE(player.mediaPlayer()->loops(), playCount);
-    QCOMPARE(player.mediaPlayer()->playbackRate(), 1.0);
+    QCOMPARE(player.playback()->audioOutput()->volume(), static_cast<float>(volume) / 100.0f);
+    QCOMPARE(player.playback()->audioOutput()->isMuted(), mute);
+    QCOMPARE(player.playback()->mediaPlayer()->loops(), playCount);
+    QCOMPARE(player.playback()->mediaPlayer()->playbackRate(), 1.0);
     QCOMPARE(player.isEnabled(), enabled);
-    QCOMPARE(player.contextMenuPolicy(), contextMenu ? Qt::ActionsContextMenu : Qt::NoContextMenu);
+    QCOMPARE(player.controls()->contextMenuPolicy(),
+             contextMenu ? Qt::ActionsContextMenu : Qt::NoContextMenu);
     const auto sliders = player.findChildren<QSlider*>();
     const auto buttons = player.findChildren<QToolButton*>();
     QCOMPARE(sliders.size(), 2);
@@ -189,8 +215,8 @@ void TestBellPlayer::contextMenuActions() {
     QAction* chosen = action(player, entry);
     QVERIFY2(chosen, qPrintable(entry));
     chosen->trigger();
-    QVERIFY(qFuzzyCompare(player.audioOutput()->volume(), volume));
-    QCOMPARE(player.audioOutput()->isMuted(), muted);
+    QVERIFY(qFuzzyCompare(player.playback()->audioOutput()->volume(), volume));
+    QCOMPARE(player.playback()->audioOutput()->isMuted(), muted);
     QVERIFY(action(player, QStringLiteral("Play")));
     QVERIFY(action(player, QStringLiteral("Stop")));
 }
@@ -198,8 +224,8 @@ void TestBellPlayer::contextMenuActions() {
 void TestBellPlayer::silentUntilFirstFile() {
     BellPlayer player(storedSettings());
     QTest::qWait(200);
-    QCOMPARE(player.mediaPlayer()->playbackState(), QMediaPlayer::StoppedState);
-    QCOMPARE(player.mediaPlayer()->mediaStatus(), QMediaPlayer::NoMedia);
+    QCOMPARE(player.playback()->mediaPlayer()->playbackState(), QMediaPlayer::StoppedState);
+    QCOMPARE(player.playback()->mediaPlayer()->mediaStatus(), QMediaPlayer::NoMedia);
     QVERIFY(player.url().isEmpty());
     QVERIFY2(player.displayText().contains(QStringLiteral("Stopped")),
              qPrintable(player.displayText()));
@@ -234,6 +260,8 @@ void TestBellPlayer::plays_data() {
     copied("name with # and %", "bell.mp3", odd, odd, QStringLiteral("bell #2 100%.mp3"));
     copied("letter case differs", "BellStart.wma", QStringLiteral("case/bellstart.WMA"),
            QStringLiteral("case/BellStart.wma"), QStringLiteral("bellstart.WMA"));
+    copied("accented letter case differs", "BellStart.wma", QStringLiteral("case/ÉCOLE.WMA"),
+           QStringLiteral("case/école.wma"), QStringLiteral("ÉCOLE.WMA"));
 }
 
 void TestBellPlayer::plays() {
@@ -258,21 +286,22 @@ void TestBellPlayer::plays() {
     clock.start();
     player.setUrl(path);
     QCOMPARE(player.url(), path);
-    QTRY_COMPARE_WITH_TIMEOUT(player.mediaPlayer()->playbackState(), QMediaPlayer::PlayingState,
-                              playTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(player.mediaPlayer()->mediaStatus() == QMediaPlayer::BufferedMedia ||
-                                 player.mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia,
-                             playTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->mediaPlayer()->playbackState(),
+                              QMediaPlayer::PlayingState, playTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        player.playback()->mediaPlayer()->mediaStatus() == QMediaPlayer::BufferedMedia ||
+            player.playback()->mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia,
+        playTimeout);
     qInfo("%s: buffered and playing after %lld ms", qPrintable(shown), clock.elapsed());
     QVERIFY2(player.displayText().contains(shown), qPrintable(player.displayText()));
     if (toEnd) {
-        QTRY_COMPARE_WITH_TIMEOUT(player.mediaPlayer()->mediaStatus(), QMediaPlayer::EndOfMedia,
-                                  playTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(player.playback()->mediaPlayer()->mediaStatus(),
+                                  QMediaPlayer::EndOfMedia, playTimeout);
         QVERIFY2(player.displayText().contains(QStringLiteral("Ended")),
                  qPrintable(player.displayText()));
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(player.mediaPlayer()->position() > 300, playTimeout);
-        QCOMPARE(player.mediaPlayer()->playbackState(), QMediaPlayer::PlayingState);
+        QTRY_VERIFY_WITH_TIMEOUT(player.playback()->mediaPlayer()->position() > 300, playTimeout);
+        QCOMPARE(player.playback()->mediaPlayer()->playbackState(), QMediaPlayer::PlayingState);
     }
     QCOMPARE(failures.count(), 0);
 }
@@ -371,8 +400,8 @@ void TestBellPlayer::failureIsReported() {
     // The player is not left broken: the next bell sounds.
     const QString next = shipped(QStringLiteral("bell.mp3"));
     player.setUrl(next);
-    QTRY_VERIFY_WITH_TIMEOUT(player.mediaPlayer()->position() > 0, playTimeout);
-    QCOMPARE(player.mediaPlayer()->playbackState(), QMediaPlayer::PlayingState);
+    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->mediaPlayer()->position() > 0, playTimeout);
+    QCOMPARE(player.playback()->mediaPlayer()->playbackState(), QMediaPlayer::PlayingState);
     QCOMPARE(failures.count(), 1);
     QVERIFY2(player.displayText().startsWith(QStringLiteral("bell.mp3")),
              qPrintable(player.displayText()));
@@ -396,17 +425,17 @@ void TestBellPlayer::operatorControls() {
     QFETCH(QString, shown);
     BellPlayer player(storedSettings());
     player.setUrl(shipped(QStringLiteral("Shareera Suwatha 2.wav")));
-    QTRY_VERIFY_WITH_TIMEOUT(player.mediaPlayer()->position() > 300, playTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->mediaPlayer()->position() > 300, playTimeout);
     for (const QString& entry : entries) {
         QAction* chosen = action(player, entry);
         QVERIFY2(chosen && chosen->isEnabled(), qPrintable(entry));
         chosen->trigger();
-        QTRY_COMPARE(player.mediaPlayer()->playbackState(),
+        QTRY_COMPARE(player.playback()->mediaPlayer()->playbackState(),
                      entry == QLatin1String("Play")    ? QMediaPlayer::PlayingState
                      : entry == QLatin1String("Pause") ? QMediaPlayer::PausedState
                                                        : QMediaPlayer::StoppedState);
     }
-    QTRY_COMPARE(player.mediaPlayer()->playbackState(), state);
+    QTRY_COMPARE(player.playback()->mediaPlayer()->playbackState(), state);
     QTRY_VERIFY2(player.displayText().contains(shown), qPrintable(player.displayText()));
 }
 
@@ -415,13 +444,13 @@ void TestBellPlayer::newFileReplacesPlayingOne() {
     const QString first = shipped(QStringLiteral("Shareera Suwatha 2.wav"));
     const QString second = shipped(QStringLiteral("NgeeMusic.mp3"));
     player.setUrl(first);
-    QTRY_VERIFY_WITH_TIMEOUT(player.mediaPlayer()->position() > 500, playTimeout);
-    QSignalSpy ends(player.mediaPlayer(), &QMediaPlayer::mediaStatusChanged);
+    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->mediaPlayer()->position() > 500, playTimeout);
+    QSignalSpy ends(player.playback()->mediaPlayer(), &QMediaPlayer::mediaStatusChanged);
     player.setUrl(second);
-    QCOMPARE(player.mediaPlayer()->source(), QUrl::fromLocalFile(second));
+    QCOMPARE(player.playback()->mediaPlayer()->source(), QUrl::fromLocalFile(second));
     QCOMPARE(player.url(), second);
-    QTRY_COMPARE_WITH_TIMEOUT(player.mediaPlayer()->mediaStatus(), QMediaPlayer::EndOfMedia,
-                              playTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->mediaPlayer()->mediaStatus(),
+                              QMediaPlayer::EndOfMedia, playTimeout);
     QVERIFY2(player.displayText().startsWith(QStringLiteral("NgeeMusic.mp3")),
              qPrintable(player.displayText()));
     // Only the second recording reached its end.
@@ -447,9 +476,9 @@ void TestBellPlayer::backToBack() {
     QSignalSpy failures(&player, &BellPlayer::playbackFailed);
     player.setUrl(first);
     player.setUrl(second);
-    QTRY_COMPARE_WITH_TIMEOUT(player.mediaPlayer()->mediaStatus(), QMediaPlayer::EndOfMedia,
-                              playTimeout);
-    QCOMPARE(player.mediaPlayer()->source(), QUrl::fromLocalFile(second));
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->mediaPlayer()->mediaStatus(),
+                              QMediaPlayer::EndOfMedia, playTimeout);
+    QCOMPARE(player.playback()->mediaPlayer()->source(), QUrl::fromLocalFile(second));
     const QString secondName = QFileInfo(second).fileName();
     QVERIFY2(player.displayText().startsWith(secondName), qPrintable(player.displayText()));
     for (const QList<QVariant>& failure : failures)
@@ -474,12 +503,13 @@ void TestBellPlayer::samePathRestarts() {
     player.setUrl(path);
     for (int ring = 1; ring < rings; ++ring) {
         if (afterEnd)
-            QTRY_COMPARE_WITH_TIMEOUT(player.mediaPlayer()->mediaStatus(), QMediaPlayer::EndOfMedia,
-                                      playTimeout);
+            QTRY_COMPARE_WITH_TIMEOUT(player.playback()->mediaPlayer()->mediaStatus(),
+                                      QMediaPlayer::EndOfMedia, playTimeout);
         else
-            QTRY_VERIFY_WITH_TIMEOUT(player.mediaPlayer()->position() > 1200, playTimeout);
-        const qint64 duration = player.mediaPlayer()->duration();
-        QSignalSpy statuses(player.mediaPlayer(), &QMediaPlayer::mediaStatusChanged);
+            QTRY_VERIFY_WITH_TIMEOUT(player.playback()->mediaPlayer()->position() > 1200,
+                                     playTimeout);
+        const qint64 duration = player.playback()->mediaPlayer()->duration();
+        QSignalSpy statuses(player.playback()->mediaPlayer(), &QMediaPlayer::mediaStatusChanged);
         QElapsedTimer sinceRestart;
         sinceRestart.start();
         player.setUrl(path);
@@ -497,6 +527,50 @@ void TestBellPlayer::samePathRestarts() {
                                 .arg(sinceRestart.elapsed())
                                 .arg(duration)));
     }
+}
+
+// The first bells of the process: the sink that plays them is read back through GStreamer.
+// Through a sound server it is a pulsesink, tuned to start promptly; without one it is left
+// alone. Standard error says which, once.
+void TestBellPlayer::soundSinkIsTuned() {
+    QVERIFY(gst_init_check(nullptr, nullptr, nullptr));
+    const gulong hook = g_signal_add_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN),
+                                                   0, collectSink, nullptr, nullptr);
+    StderrCapture capture;
+    BellPlayer player(storedSettings());
+    for (const char* name : {"bell.mp3", "BellStart.wma"}) {
+        player.setUrl(shipped(name));
+        QTRY_VERIFY_WITH_TIMEOUT(player.playback()->mediaPlayer()->position() > 300, playTimeout);
+    }
+    const QStringList lines = capture.playerLines();
+    g_signal_remove_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), hook);
+    const std::lock_guard lock(sinksMutex);
+    const auto playing = std::find_if(sinks.begin(), sinks.end(), [](GstElement* sink) {
+        return GST_STATE(sink) == GST_STATE_PLAYING;
+    });
+    QVERIFY(playing != sinks.end());
+    const QString kind = QString::fromUtf8(
+        gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(gst_element_get_factory(*playing))));
+    QString expected = QStringLiteral("chimewick: the sound sink in use (%1) is not one the player "
+                                      "tunes; its latency is left at the default")
+                           .arg(kind);
+    if (qEnvironmentVariableIsSet("CHIMEWICK_SOUND_SERVER")) {
+        QCOMPARE(kind, QStringLiteral("pulsesink"));
+        gint64 buffer = 0;
+        gint64 latency = 0;
+        guint64 deadline = 0;
+        g_object_get(*playing, "buffer-time", &buffer, "latency-time", &latency,
+                     "processing-deadline", &deadline, nullptr);
+        QCOMPARE(buffer, 50000);
+        QCOMPARE(latency, 10000);
+        QCOMPARE(deadline, 5000000u);
+        expected =
+            QStringLiteral("chimewick: tuned the sound sink pulsesink to start bells "
+                           "promptly: buffer 50 ms, latency 10 ms, processing deadline 5 ms");
+    }
+    QCOMPARE(lines, QStringList{expected});
+    for (GstElement* sink : std::exchange(sinks, {}))
+        gst_object_unref(sink);
 }
 
 QTEST_MAIN(TestBellPlayer)

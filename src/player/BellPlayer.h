@@ -1,0 +1,48 @@
+#pragma once
+
+#include "PlayerSettings.h"
+
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+namespace chimewick {
+
+class Playback;
+class PlayerControls;
+
+// The media player "wmp" of the main window: the playback and its controls, set up from the
+// player's stored settings. It plays one recording at a time: a new path replaces whatever
+// was playing and starts at once. A recording that cannot sound is reported in the display
+// and on standard error, never in a dialog.
+class BellPlayer : public QWidget {
+    Q_OBJECT
+public:
+    explicit BellPlayer(const PlayerSettings& settings, QWidget* parent = nullptr);
+
+    // Hands a recording to the player. Returns at once, whatever the path.
+    void setUrl(const QString& path);
+    QString url() const;
+
+    // Shows a line in the player's display until the next recording is handed over.
+    void showNotice(const QString& text);
+    QString displayText() const;
+
+    Playback* playback() const;
+    PlayerControls* controls() const;
+
+    QSize sizeHint() const override;
+
+signals:
+    // Emitted once per recording that cannot sound, after the display and standard error
+    // say so.
+    void playbackFailed(const QString& message);
+
+private:
+    void refresh();
+
+    Playback* playback_ = nullptr;
+    PlayerControls* controls_ = nullptr;
+};
+
+} // namespace chimewick

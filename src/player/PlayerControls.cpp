@@ -1,0 +1,208 @@
+#include "PlayerControls.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QTextLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+
+namespace chimewick {
+namespace {
+
+constexpr int VolumeStep = 10;
+
+int toSliderValue(qint64 milliseconds) {
+    return static_cast<int>(std::clamp<qint64>(milliseconds, 0, std::numeric_limits<int>::max()));
+}
+
+QString clockText(qint64 milliseconds) {
+    const qint64 seconds = std::max<qint64>(milliseconds, 0) / 1000;
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+// A label that shows as many whole lines of its text as fit, the last one cut short with an
+// ellipsis: a long notice must not spill over the status line below it.
+class ClippedText final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        const QRect area = contentsRect();
+        const QFontMetrics metrics = fontMetrics();
+        const QString content = text();
+        const int lines = std::max(1, area.height() / metrics.lineSpacing());
+        QTextLayout layout(content, font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        int y = area.top() + metrics.ascent();
+        for (int n = 0; n < lines; ++n, y += metrics.lineSpacing()) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(area.width());
+            const bool last = n == lines - 1;
+            const QString shown = last ? metrics.elidedText(content.mid(line.textStart()),
+                                                            Qt::ElideRight, area.width())
+                                       : content.mid(line.textStart(), line.textLength());
+            painter.drawText(QPoint(area.left(), y), shown);
+        }
+        layout.endLayout();
+    }
+};
+
+} // namespace
+
+PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
+    auto* display = new QFrame(this);
+    display->setFrameShape(QFrame::StyledPanel);
+    display->setFrameShadow(QFrame::Sunken);
+    display->setBackgroundRole(QPalette::Base);
+    display->setAutoFillBackground(true);
+
+    title_ = new ClippedText(display);
+    // A long name is cut short rather than growing the player beyond its place.
+    title_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    QFont titleFont = title_->font();
+    titleFont.setBold(true);
+    title_->setFont(titleFont);
+    state_ = new QLabel(display);
+    time_ = new QLabel(display);
+    time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setContentsMargins(0, 0, 0, 0);
+    statusRow->addWidget(state_);
+    statusRow->addStretch();
+    statusRow->addWidget(time_);
+    auto* displayLayout = new QVBoxLayout(display);
+    displayLayout->setContentsMargins(4, 2, 4, 2);
+    displayLayout->setSpacing(0);
+    displayLayout->addWidget(title_, 1);
+    displayLayout->addLayout(statusRow);
+
+    playAction_ = new QAction(this);
+    stopAction_ = new QAction(style()->standardIcon(QStyle::SP_MediaStop), tr("Stop"), this);
+    muteAction_ = new QAction(tr("Mute"), this);
+    muteAction_->setCheckable(true);
+    auto* volumeUp = new QAction(tr("Volume up"), this);
+    auto* volumeDown = new QAction(tr("Volume down"), this);
+    connect(playAction_, &QAction::triggered, this, &PlayerControls::playPauseRequested);
+    connect(stopAction_, &QAction::triggered, this, &PlayerControls::stopRequested);
+    connect(muteAction_, &QAction::toggled, this, &PlayerControls::muteRequested);
+    connect(volumeUp, &QAction::triggered, this,
+            [this] { emit volumeRequested(volume_->value() + VolumeStep); });
+    connect(volumeDown, &QAction::triggered, this,
+            [this] { emit volumeRequested(volume_->value() - VolumeStep); });
+    addActions({playAction_, stopAction_, muteAction_, volumeUp, volumeDown});
+
+    const auto makeButton = [this](QAction* action) {
+        auto* button = new QToolButton(this);
+        button->setDefaultAction(action);
+        button->setAutoRaise(true);
+        button->setIconSize(QSize(16, 16));
+        button->setFocusPolicy(Qt::TabFocus);
+        return button;
+    };
+    playButton_ = makeButton(playAction_);
+    stopButton_ = makeButton(stopAction_);
+    muteButton_ = makeButton(muteAction_);
+
+    seek_ = new QSlider(Qt::Horizontal, this);
+    seek_->setToolTip(tr("Position"));
+    seek_->setEnabled(false);
+    // Every way of moving the slider (drag, click, keys) ends in one seek.
+    connect(seek_, &QSlider::actionTriggered, this,
+            [this] { emit seekRequested(seek_->sliderPosition()); });
+
+    volume_ = new QSlider(Qt::Horizontal, this);
+    volume_->setRange(0, 100);
+    volume_->setPageStep(VolumeStep);
+    volume_->setToolTip(tr("Volume"));
+    volume_->setFixedWidth(90);
+    connect(volume_, &QSlider::valueChanged, this, &PlayerControls::volumeRequested);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setContentsMargins(0, 0, 0, 0);
+    buttonRow->setSpacing(2);
+    buttonRow->addWidget(playButton_);
+    buttonRow->addWidget(stopButton_);
+    buttonRow->addStretch();
+    buttonRow->addWidget(muteButton_);
+    buttonRow->addWidget(volume_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->setSpacing(2);
+    layout->addWidget(display, 1);
+    layout->addWidget(seek_);
+    layout->addLayout(buttonRow);
+}
+
+void PlayerControls::setUiMode(const std::u16string& mode) {
+    const bool buttons = mode == u"full" || mode == u"mini";
+    const bool sliders = mode == u"full";
+    for (QWidget* control : {static_cast<QWidget*>(playButton_), static_cast<QWidget*>(stopButton_),
+                             static_cast<QWidget*>(muteButton_)})
+        control->setVisible(buttons);
+    seek_->setVisible(sliders);
+    volume_->setVisible(sliders);
+}
+
+void PlayerControls::setTitle(const QString& title, const QString& toolTip) {
+    title_->setText(title);
+    title_->setToolTip(toolTip);
+}
+
+void PlayerControls::setState(PlayState state, bool canPlay, bool canStop) {
+    static const QString texts[] = {tr("Stopped"), tr("Playing"), tr("Paused"), tr("Ended"),
+                                    tr("Error")};
+    state_->setText(texts[static_cast<int>(state)]);
+    const bool playing = state == PlayState::Playing;
+    playAction_->setText(playing ? tr("Pause") : tr("Play"));
+    playAction_->setIcon(
+        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    playAction_->setEnabled(canPlay);
+    stopAction_->setEnabled(canStop);
+}
+
+void PlayerControls::setPosition(qint64 position, qint64 duration) {
+    time_->setText(QStringLiteral("%1 / %2").arg(clockText(position), clockText(duration)));
+    seek_->setRange(0, toSliderValue(duration));
+    if (!seek_->isSliderDown())
+        seek_->setValue(toSliderValue(position));
+}
+
+void PlayerControls::setSeekable(bool seekable) {
+    seek_->setEnabled(seekable);
+}
+
+void PlayerControls::setVolume(int percent, bool muted) {
+    const QSignalBlocker volumeBlocker(volume_);
+    volume_->setValue(percent);
+    const QSignalBlocker muteBlocker(muteAction_);
+    muteAction_->setChecked(muted);
+    muteAction_->setText(muted ? tr("Unmute") : tr("Mute"));
+    muteAction_->setIcon(
+        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+}
+
+QString PlayerControls::displayText() const {
+    return title_->text() + QLatin1Char('\n') + state_->text() + QLatin1Char(' ') + time_->text();
+}
+
+} // namespace chimewick

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Playback.h"
+
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QSlider;
+class QToolButton;
+
+namespace chimewick {
+
+// The face of the media player: its display (file, state, position), play/pause, stop, seek,
+// volume, mute and the context menu. It shows what it is told and only asks for changes: the
+// operator's actions come out as the requests below.
+class PlayerControls : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlayerControls(QWidget* parent = nullptr);
+
+    // "full" shows buttons and sliders, "mini" the buttons, anything else the display alone.
+    void setUiMode(const std::u16string& mode);
+
+    // The display's first line until the next call.
+    void setTitle(const QString& title, const QString& toolTip);
+    void setState(PlayState state, bool canPlay, bool canStop);
+    void setPosition(qint64 position, qint64 duration);
+    void setSeekable(bool seekable);
+    void setVolume(int percent, bool muted);
+
+    QString displayText() const;
+
+signals:
+    void playPauseRequested();
+    void stopRequested();
+    void seekRequested(qint64 position);
+    void volumeRequested(int percent);
+    void muteRequested(bool muted);
+
+private:
+    QLabel* title_ = nullptr;
+    QLabel* state_ = nullptr;
+    QLabel* time_ = nullptr;
+    QSlider* seek_ = nullptr;
+    QSlider* volume_ = nullptr;
+    QToolButton* playButton_ = nullptr;
+    QToolButton* stopButton_ = nullptr;
+    QToolButton* muteButton_ = nullptr;
+    QAction* playAction_ = nullptr;
+    QAction* stopAction_ = nullptr;
+    QAction* muteAction_ = nullptr;
+};
+
+} // namespace chimewick

@@ -1,0 +1,112 @@
+#include "PromptStart.h"
+
+#include "Messages.h"
+
+#include <QString>
+#include <QThreadPool>
+#include <gst/gst.h>
+#include <mutex>
+#include <string>
+
+namespace chimewick::promptstart {
+
+// A prompt start under Qt 6.4's GStreamer backend. Qt leaves its pulsesink at GStreamer's
+// defaults: a 200 ms buffer (the server grants about 110 ms) and a 20 ms processing deadline.
+// Every bell's first sample is queued behind that whole latency, about 130 ms of silence,
+// after a 20 ms wait; and the first bell of a run also loads the decoders' plugins (libav
+// alone takes about 90 ms). Qt gives no access to its pipeline, so the sink is tuned when
+// GStreamer adds it to a bin, and the plugins are loaded beside the window at start.
+namespace {
+
+// Small enough to start a bell within about 60 ms, large enough that a busy computer does not
+// starve the sound server.
+constexpr gint64 BufferTimeUs = 50000;
+constexpr gint64 LatencyTimeUs = 10000;
+// The time granted to the stages before the sink, added to the latency and waited out at every
+// start; a bell is read from a file and decoded ahead of the sink, so a short one does.
+constexpr guint64 ProcessingDeadlineNs = 5000000;
+
+// The plugins that opening a WMA, MP3 or WAV bell loads.
+constexpr const char* Plugins[] = {
+    "typefindfunctions", // what kind of file it is
+    "playback",          // decodebin
+    "asf",               // the WMA file's container
+    "libav",             // the WMA decoder
+    "id3demux",          // an MP3 file's tags
+    "audioparsers",      // the MP3 parser
+    "mpg123",            // the MP3 decoder
+    "wavparse",          // the WAV file
+    "audioconvert",      // the output, down to its sink
+    "audioresample",
+    "volume",
+    "pulseaudio",
+};
+
+// The last sound sink a bin took in, and whether it was tuned; written from GStreamer's
+// threads, read at the first bell.
+std::mutex sinkMutex;
+std::string sinkName;
+bool sinkTuned = false;
+
+// Runs on every element that any bin of the process takes in.
+gboolean onElementAdded(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
+    if (count < 2 || !G_VALUE_HOLDS_OBJECT(&values[1]))
+        return TRUE;
+    auto* element = GST_ELEMENT(g_value_get_object(&values[1]));
+    // A sink inside a bin such as autoaudiosink is added in its turn.
+    if (!element || GST_IS_BIN(element) || !GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK))
+        return TRUE;
+    GstElementFactory* factory = gst_element_get_factory(element);
+    const char* name = factory ? gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory))
+                               : G_OBJECT_TYPE_NAME(element);
+    const bool pulse = g_strcmp0(G_OBJECT_TYPE_NAME(element), "GstPulseSink") == 0;
+    if (pulse)
+        g_object_set(element, "buffer-time", BufferTimeUs, "latency-time", LatencyTimeUs,
+                     "processing-deadline", ProcessingDeadlineNs, nullptr);
+    const std::lock_guard lock(sinkMutex);
+    sinkName = name;
+    sinkTuned = pulse;
+    return TRUE; // stay installed
+}
+
+} // namespace
+
+void prepare() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (!gst_init_check(nullptr, nullptr, nullptr))
+            return;
+        g_signal_add_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), 0,
+                                   onElementAdded, nullptr, nullptr);
+        // Off the window's thread, so the window shows at once; the pool waits for it at exit.
+        QThreadPool::globalInstance()->start([] {
+            for (const char* name : Plugins)
+                if (GstPlugin* plugin = gst_plugin_load_by_name(name))
+                    gst_object_unref(plugin);
+        });
+    });
+}
+
+void reportOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const std::lock_guard lock(sinkMutex);
+        const QString name =
+            sinkName.empty() ? QStringLiteral("none seen") : QString::fromStdString(sinkName);
+        if (sinkTuned)
+            qCInfo(messages).noquote()
+                << QStringLiteral("tuned the sound sink %1 to start bells promptly: buffer %2 "
+                                  "ms, latency %3 ms, processing deadline %4 ms")
+                       .arg(name)
+                       .arg(BufferTimeUs / 1000)
+                       .arg(LatencyTimeUs / 1000)
+                       .arg(ProcessingDeadlineNs / 1000000);
+        else
+            qCWarning(messages).noquote()
+                << QStringLiteral("the sound sink in use (%1) is not one the player tunes; its "
+                                  "latency is left at the default")
+                       .arg(name);
+    });
+}
+
+} // namespace chimewick::promptstart
