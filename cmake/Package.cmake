@@ -4,17 +4,18 @@ include(GNUInstallDirs)
 string(TOLOWER ${PROJECT_NAME} CHIMEWICK_PACKAGE_NAME)
 set(CHIMEWICK_PACKAGE_RELEASE 1)
 
-# Debian wants the copyright and a compressed changelog in the package's doc folder.
-set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${CHIMEWICK_PACKAGE_NAME})
-configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in
-  ${CMAKE_BINARY_DIR}/packaging/changelog.Debian @ONLY)
-execute_process(
-  COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/packaging/changelog.Debian
-  OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
-  COMMAND_ERROR_IS_FATAL ANY)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
-  ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
-  DESTINATION ${doc_dir})
+# Debian wants the copyright and a compressed changelog in the package's doc folder, and
+# a manual page for the command; compressed without a time stamp, so each build is alike.
+set(packaging ${CMAKE_BINARY_DIR}/packaging)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${packaging}/changelog.Debian @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/chimewick.1 ${packaging}/chimewick.1 @ONLY)
+foreach(file changelog.Debian chimewick.1)
+  execute_process(COMMAND gzip -9nc ${packaging}/${file} OUTPUT_FILE ${packaging}/${file}.gz
+    COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${packaging}/changelog.Debian.gz
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CHIMEWICK_PACKAGE_NAME})
+install(FILES ${packaging}/chimewick.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${CHIMEWICK_PACKAGE_NAME})
@@ -43,8 +44,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-pulseaudio, qt6-qpa-plugins, fonts-liberation2")
 if(CHIMEWICK_AUTOSTART)
-  file(WRITE ${CMAKE_BINARY_DIR}/packaging/conffiles "/etc/xdg/autostart/${CHIMEWICK_APP_ID}.desktop\n")
-  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/conffiles)
+  # A file under /etc is the administrator's to change: dpkg keeps their changes.
+  file(WRITE ${packaging}/conffiles "/etc/xdg/autostart/${CHIMEWICK_APP_ID}.desktop\n")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${packaging}/conffiles)
 endif()
 
 include(CPack)

@@ -20,6 +20,12 @@ packages=(
   clang-format
   # the benchmarks: listening to the sound server's monitor
   libpulse-dev
+  # the Debian package and its checks: CPack's DEB generator (dpkg-shlibdeps, file), lintian,
+  # the desktop entry's and software centre's validators, a throwaway Debian root to install
+  # it in, a private session bus, and the sound check's arithmetic
+  dpkg-dev file lintian desktop-file-utils appstream debootstrap debian-archive-keyring dbus python3
+  # the Windows build of the core layers
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 )
 
 missing=()
