@@ -16,7 +16,10 @@ suite=bookworm
 for tool in debootstrap chroot xvfb-run xdotool pulseaudio pactl parec dbus-run-session python3; do
   command -v "$tool" >/dev/null || { echo "install_in_debian: $tool is missing" >&2; exit 1; }
 done
-[[ $(id -u) -eq 0 ]] || { echo "install_in_debian: needs root (debootstrap, chroot)" >&2; exit 1; }
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "install_in_debian: needs root or sudo (debootstrap, chroot)" >&2; exit 1; }
+  exec sudo -- bash "$0" "$deb"
+fi
 libfaketime=$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime.so.1$' | head -1)
 [[ -n "$libfaketime" ]] || { echo "install_in_debian: libfaketime is missing" >&2; exit 1; }
 
@@ -91,6 +94,8 @@ done
 echo "install_in_debian: Debian $suite root made from $mirror in $((SECONDS - started)) s"
 
 awk '{ print "deb " $2 " " $1 " main" }' <<<"$mirrors" >"$root/etc/apt/sources.list"
+# A root thrown away afterwards needs no sync after every file dpkg writes.
+echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/unsafe-io"
 mount -t proc proc "$root/proc"
 in_root() {
   chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
