@@ -121,38 +121,41 @@ run_installed() { # seconds [env...]: /usr/bin/chimewick in the root, on the dis
   in_root DISPLAY="$DISPLAY" XDG_RUNTIME_DIR=/run/bells DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
     "$@" timeout -s INT "$seconds" /usr/bin/chimewick
 }
-export -f in_root run_installed
-export root work
 
 # On a private display and a private session bus (without one, the toolkit would start a bus
 # of its own): first the window; then, with the program's clock moved to just before the
 # first bell of a Monday, the bell. The first start also fills the caches, so the second
-# is quick to its first tick.
-dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24 -ac" bash -euo pipefail -c '
-  run_installed 8 >"$work/first.out" 2>&1 &
-  shown=
-  for _ in $(seq 60); do
-    if xdotool search --onlyvisible --name "Chimewick" >/dev/null 2>&1; then shown=yes; break; fi
-    sleep 0.1
-  done
-  wait || true
-  if [[ -z $shown ]]; then
-    echo "install_in_debian: the installed program opened no window:" >&2
-    cat "$work/first.out" >&2
-    exit 1
-  fi
-  echo "install_in_debian: the window of /usr/bin/chimewick appeared"
+# is quick to its first tick. xvfb-run's shell passes on no functions: they go in the script.
+{
+  echo "set -euo pipefail; root='$root' work='$work'"
+  declare -f in_root run_installed
+  cat <<'ON_DISPLAY'
+run_installed 8 >"$work/first.out" 2>&1 &
+shown=
+for _ in $(seq 60); do
+  if xdotool search --onlyvisible --name "Chimewick" >/dev/null 2>&1; then shown=yes; break; fi
+  sleep 0.1
+done
+wait || true
+if [[ -z $shown ]]; then
+  echo "install_in_debian: the installed program opened no window:" >&2
+  cat "$work/first.out" >&2
+  exit 1
+fi
+echo "install_in_debian: the window of /usr/bin/chimewick appeared"
 
-  parec -d bells.monitor --format=s16le --rate=8000 --channels=1 --latency-msec=10 >"$work/heard.raw" &
-  listener=$!
-  sleep 0.5
-  # Monday 7 December 2026, five seconds before 07:25:01 AM, the school start bell.
-  run_installed 10 FAKETIME="@2026-12-07 07:24:56" FAKETIME_DONT_FAKE_MONOTONIC=1 \
-    LD_PRELOAD=/tmp/libfaketime.so.1 >"$work/second.out" 2>&1 || true
-  sleep 0.3
-  kill $listener
-  wait $listener 2>/dev/null || true
-'
+parec -d bells.monitor --format=s16le --rate=8000 --channels=1 --latency-msec=10 >"$work/heard.raw" &
+listener=$!
+sleep 0.5
+# Monday 7 December 2026, five seconds before 07:25:01 AM, the school start bell.
+run_installed 10 FAKETIME="@2026-12-07 07:24:56" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+  LD_PRELOAD=/tmp/libfaketime.so.1 >"$work/second.out" 2>&1 || true
+sleep 0.3
+kill $listener
+wait $listener 2>/dev/null || true
+ON_DISPLAY
+} >"$work/on-display.sh"
+dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24 -ac" bash "$work/on-display.sh"
 rm "$root/tmp/libfaketime.so.1"
 
 python3 - "$work/heard.raw" 8000 <<'PY' || { cat "$work/second.out" >&2; exit 1; }
