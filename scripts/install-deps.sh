@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Chimewick needs to build, run, test and make its
 # bell sounds. Safe to run again: it installs only what is missing.
+# Usage: scripts/install-deps.sh [--run]   (--run: only what building and running the
+#                                           program needs, as scripts/run.sh asks)
 set -euo pipefail
 
 packages=(
@@ -11,18 +13,30 @@ packages=(
   gstreamer1.0-libav gstreamer1.0-pulseaudio
   # Qt's plugins for the platform and image formats
   qt6-qpa-plugins qt6-image-formats-plugins
-  # headless checks: a real X display, a sound server with a null sink, screenshots, clicks
-  xvfb xauth pulseaudio pulseaudio-utils imagemagick xdotool x11-utils faketime strace
   # fonts: a sans face with the old platform's metrics, so captions fit their buttons
   fonts-dejavu-core fonts-liberation2
-  # making the bell sounds
-  espeak-ng sox libsox-fmt-all ffmpeg
-  clang-format
-  # the benchmarks: listening to the sound server's monitor
-  libpulse-dev
-  # the player calls GStreamer to tune its sound sink
+  # the player links GStreamer to tune its sound sink
   libgstreamer1.0-dev
+  # a virtual X display where there is none
+  xvfb xauth
 )
+if [[ ${1:-} != --run ]]; then
+  packages+=(
+    # headless checks: a sound server with a null sink, screenshots, clicks
+    pulseaudio pulseaudio-utils imagemagick xdotool x11-utils faketime strace
+    # making the bell sounds
+    espeak-ng sox libsox-fmt-all ffmpeg
+    clang-format
+    # the benchmarks: listening to the sound server's monitor
+    libpulse-dev
+    # the Debian package and its checks: CPack's DEB generator (dpkg-shlibdeps, file), lintian,
+    # the desktop entry's and software centre's validators, a throwaway Debian root to install
+    # it in, a private session bus, and the sound check's arithmetic
+    dpkg-dev file lintian desktop-file-utils appstream debootstrap debian-archive-keyring dbus python3
+    # the Windows build of the core layers
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

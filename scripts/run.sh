@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Chimewick and starts it.
+# Installs what is missing, builds Chimewick (the program and its recordings, no tests)
+# and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh --run
 cmake --preset release >/dev/null
-cmake --build --preset release
+cmake --build --preset release --target chimewick
 
 program=build/release/bin/chimewick
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then

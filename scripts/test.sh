@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Chimewick and runs every test: once in the strict
 # debug build, once under the address and undefined-behaviour sanitizers (with leak
-# checks on the engine's tests, the week-long soak among them).
+# checks on the engine's tests, the week-long soak among them). Then builds the core for
+# Windows, makes the Debian package from the Release tree, checks it, and installs it in a
+# throwaway Debian 12 root where it must open its window and ring a bell.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,3 +19,14 @@ for preset in dev asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "== windows-core build"
+cmake --preset windows-core >/dev/null
+cmake --build --preset windows-core
+
+echo "== Debian package"
+mkdir -p build
+scripts/package.sh | tee build/package.log
+deb=$(tail -n 1 build/package.log)
+tests/package/check_package.sh "$deb" build/release
+tests/package/install_in_debian.sh "$deb"

@@ -1,0 +1,52 @@
+# The Debian package, made by CPack from the install rules: `cpack -G DEB` in a Release
+# tree (scripts/package.sh does it). Name and version come from the project.
+include(GNUInstallDirs)
+string(TOLOWER ${PROJECT_NAME} CHIMEWICK_PACKAGE_NAME)
+set(CHIMEWICK_PACKAGE_RELEASE 1)
+
+# Debian wants the copyright and a compressed changelog in the package's doc folder, and
+# a manual page for the command; compressed without a time stamp, so each build is alike.
+set(packaging ${CMAKE_BINARY_DIR}/packaging)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${packaging}/changelog.Debian @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/chimewick.1 ${packaging}/chimewick.1 @ONLY)
+foreach(file changelog.Debian chimewick.1)
+  execute_process(COMMAND gzip -9nc ${packaging}/${file} OUTPUT_FILE ${packaging}/${file}.gz
+    COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${packaging}/changelog.Debian.gz
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CHIMEWICK_PACKAGE_NAME})
+install(FILES ${packaging}/chimewick.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ${CHIMEWICK_PACKAGE_NAME})
+set(CPACK_PACKAGE_VERSION ${CHIMEWICK_VERSION_TEXT})
+set(CPACK_PACKAGE_VENDOR "Quelbrook School")
+set(CPACK_PACKAGE_CONTACT ${CHIMEWICK_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "school bell timetable that plays recorded bells")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Chimewick rings a school's bells on time. One window holds a timetable of 24
+bells, each switched on or off and set to a time of day, a large clock and a
+button for each of its 26 recordings. At start it applies the timetable of the
+weekday; special days are a click away. It plays WMA, MP3 and WAV recordings.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${CHIMEWICK_PACKAGE_RELEASE})
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${CHIMEWICK_HOMEPAGE})
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The libraries the program links, found by dpkg-shlibdeps, and what it loads at run time
+# that no linker sees: GStreamer's demuxers and decoders for WAV (base, good), MP3 (good),
+# WMA (ugly: the ASF demuxer; libav: the decoder), its PulseAudio sink, Qt's platform
+# plugins, and the font the window's captions are measured against.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-pulseaudio, qt6-qpa-plugins, fonts-liberation2")
+if(CHIMEWICK_AUTOSTART)
+  # A file under /etc is the administrator's to change: dpkg keeps their changes.
+  file(WRITE ${packaging}/conffiles "/etc/xdg/autostart/${CHIMEWICK_APP_ID}.desktop\n")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${packaging}/conffiles)
+endif()
+
+include(CPack)
