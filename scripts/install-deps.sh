@@ -18,8 +18,10 @@ packages=(
   # making the bell sounds
   espeak-ng sox libsox-fmt-all ffmpeg
   clang-format
-  # the benchmarks: listening to the sound server's monitor
+  # the benchmarks: listening to the sound server's monitor; the program: watching the output's volume
   libpulse-dev
+  # stand-ins for the system's time service on a private bus; reading the window over AT-SPI
+  dbus-daemon python3-dbusmock at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -304,6 +304,9 @@ void BellPlayer::buildControls() {
     QFont titleFont = title_->font();
     titleFont.setBold(true);
     title_->setFont(titleFont);
+    warnings_ = new QLabel(display);
+    warnings_->setWordWrap(true);
+    warnings_->hide();
     state_ = new QLabel(display);
     time_ = new QLabel(display);
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -317,6 +320,7 @@ void BellPlayer::buildControls() {
     displayLayout->setContentsMargins(4, 2, 4, 2);
     displayLayout->setSpacing(0);
     displayLayout->addWidget(title_, 1);
+    displayLayout->addWidget(warnings_);
     displayLayout->addLayout(statusRow);
 
     playAction_ = new QAction(this);
@@ -346,6 +350,7 @@ void BellPlayer::buildControls() {
 
     seek_ = new QSlider(Qt::Horizontal, this);
     seek_->setToolTip(tr("Position"));
+    seek_->setAccessibleName(tr("Position"));
     seek_->setEnabled(false);
     // Every way of moving the slider (drag, click, keys) ends in one seek.
     connect(seek_, &QSlider::actionTriggered, this,
@@ -355,6 +360,7 @@ void BellPlayer::buildControls() {
     volume_->setRange(0, 100);
     volume_->setPageStep(volumeStep);
     volume_->setToolTip(tr("Volume"));
+    volume_->setAccessibleName(tr("Volume"));
     volume_->setFixedWidth(90);
     connect(volume_, &QSlider::valueChanged, this,
             [this](int value) { output_->setVolume(static_cast<float>(value) / 100.0f); });
@@ -447,7 +453,15 @@ void BellPlayer::showNotice(const QString& text) {
 }
 
 QString BellPlayer::displayText() const {
-    return title_->text() + QLatin1Char('\n') + state_->text() + QLatin1Char(' ') + time_->text();
+    QString text = title_->text() + QLatin1Char('\n');
+    if (!warnings_->isHidden())
+        text += warnings_->text() + QLatin1Char('\n');
+    return text + state_->text() + QLatin1Char(' ') + time_->text();
+}
+
+void BellPlayer::setStandingWarnings(const QString& text) {
+    warnings_->setText(text);
+    warnings_->setHidden(text.isEmpty());
 }
 
 QMediaPlayer* BellPlayer::mediaPlayer() const {

@@ -33,6 +33,10 @@ public:
     void showNotice(const QString& text);
     QString displayText() const;
 
+    // Shows the standing warnings (one a line) beside the bell's own line, until replaced;
+    // an empty text hides them.
+    void setStandingWarnings(const QString& text);
+
     QMediaPlayer* mediaPlayer() const;
     QAudioOutput* audioOutput() const;
 
@@ -60,6 +64,7 @@ private:
     QTimer* openWatch_ = nullptr;
 
     QLabel* title_ = nullptr;
+    QLabel* warnings_ = nullptr;
     QLabel* state_ = nullptr;
     QLabel* time_ = nullptr;
     QSlider* seek_ = nullptr;
