@@ -273,6 +273,7 @@ BellPlayer::BellPlayer(const PlayerSettings& settings, QWidget* parent)
         reportFailure(tr("it did not open within %1 seconds").arg(openTimeoutSeconds),
                       QStringLiteral("no answer from the decoder"));
     });
+    setAccessibleName(tr("Player"));
     buildControls();
     applySettings(settings);
 
@@ -297,6 +298,8 @@ void BellPlayer::buildControls() {
     display->setFrameShadow(QFrame::Sunken);
     display->setBackgroundRole(QPalette::Base);
     display->setAutoFillBackground(true);
+    // Read out by screen readers with its lines: the bell, the standing warnings, the state.
+    display->setAccessibleName(tr("Display"));
 
     title_ = new ClippedText(display);
     // A long name is cut short rather than growing the player beyond its place.

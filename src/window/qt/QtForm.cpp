@@ -180,6 +180,10 @@ void QtForm::buildControls() {
         widget(row.checkBox)->setAccessibleName(name);
         widget(row.timeBox)->setAccessibleName(name);
     }
+    // The boxes that have neither a caption nor a row: otherwise announced by their frame's
+    // caption, or not at all.
+    for (const auto& [control, name] : {std::pair{"Text1", "Clock"}, std::pair{"Text2", "Note"}})
+        widget(control)->setAccessibleName(tr(name));
 }
 
 void QtForm::buildTabOrder() {
