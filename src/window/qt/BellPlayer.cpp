@@ -302,13 +302,17 @@ void BellPlayer::buildControls() {
     display->setAccessibleName(tr("Display"));
 
     title_ = new ClippedText(display);
-    // A long name is cut short rather than growing the player beyond its place.
-    title_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // A long name is cut short rather than growing the player beyond its place; a line of it
+    // shows always, the standing warnings taking the rest of the display while there are any.
+    title_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QFont titleFont = title_->font();
     titleFont.setBold(true);
     title_->setFont(titleFont);
-    warnings_ = new QLabel(display);
-    warnings_->setWordWrap(true);
+    warnings_ = new ClippedText(display);
+    warnings_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    QFont warningsFont = warnings_->font();
+    warningsFont.setPixelSize(9);
+    warnings_->setFont(warningsFont);
     warnings_->hide();
     state_ = new QLabel(display);
     time_ = new QLabel(display);
@@ -323,7 +327,7 @@ void BellPlayer::buildControls() {
     displayLayout->setContentsMargins(4, 2, 4, 2);
     displayLayout->setSpacing(0);
     displayLayout->addWidget(title_, 1);
-    displayLayout->addWidget(warnings_);
+    displayLayout->addWidget(warnings_, 1);
     displayLayout->addLayout(statusRow);
 
     playAction_ = new QAction(this);
@@ -458,13 +462,18 @@ void BellPlayer::showNotice(const QString& text) {
 QString BellPlayer::displayText() const {
     QString text = title_->text() + QLatin1Char('\n');
     if (!warnings_->isHidden())
-        text += warnings_->text() + QLatin1Char('\n');
+        text +=
+            warnings_->text().replace(QChar::LineSeparator, QLatin1Char('\n')) + QLatin1Char('\n');
     return text + state_->text() + QLatin1Char(' ') + time_->text();
 }
 
 void BellPlayer::setStandingWarnings(const QString& text) {
-    warnings_->setText(text);
+    // One warning a line, also where the display breaks its lines itself.
+    warnings_->setText(QString(text).replace(QLatin1Char('\n'), QChar::LineSeparator));
+    warnings_->setToolTip(text);
     warnings_->setHidden(text.isEmpty());
+    if (auto* layout = qobject_cast<QBoxLayout*>(warnings_->parentWidget()->layout()))
+        layout->setStretchFactor(title_, text.isEmpty() ? 1 : 0);
 }
 
 QMediaPlayer* BellPlayer::mediaPlayer() const {
