@@ -23,9 +23,12 @@ pids+=($!)
 sleep 1
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-dbus-run-session -- bash -c '
-  xvfb-run -a -s "-screen 0 1280x800x24" "$1" >"$2/out" 2>&1 &
+# The reader waits on the same display as the program, which ends with it.
+dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  timeout -s INT 60 "$1" >"$2/out" 2>&1 &
+  program=$!
   /usr/bin/python3 "$3/read_accessible.py" Chimewick
   status=$?
-  kill %1
+  kill -INT $program
+  wait $program
   exit $status' bash "$program" "$work" "$here" 2>"$work/bus-log"
