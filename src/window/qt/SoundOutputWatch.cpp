@@ -12,9 +12,19 @@ void sayOnStderr(const QString& line) {
     std::fflush(stderr);
 }
 
+constexpr int retryMs = 60 * 1000;
+
 } // namespace
 
-SoundOutputWatch::SoundOutputWatch(QObject* parent) : QObject(parent) {}
+SoundOutputWatch::SoundOutputWatch(QObject* parent) : QObject(parent) {
+    retry_.setSingleShot(true);
+    retry_.setInterval(retryMs);
+    connect(&retry_, &QTimer::timeout, this, &SoundOutputWatch::connectToServer);
+}
+
+void SoundOutputWatch::setRetryInterval(int milliseconds) {
+    retry_.setInterval(milliseconds);
+}
 
 SoundOutputWatch::~SoundOutputWatch() {
     if (!loop_)
@@ -22,6 +32,7 @@ SoundOutputWatch::~SoundOutputWatch() {
     // The server's thread ends before the object: no callback outlives it.
     pa_threaded_mainloop_stop(loop_);
     if (context_) {
+        pa_context_set_state_callback(context_, nullptr, nullptr);
         pa_context_disconnect(context_);
         pa_context_unref(context_);
     }
@@ -40,9 +51,20 @@ void SoundOutputWatch::start() {
     if (loop_)
         return;
     loop_ = pa_threaded_mainloop_new();
-    if (!loop_) {
+    if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
         unavailable(tr("the sound server's client did not start"));
         return;
+    }
+    connectToServer();
+}
+
+void SoundOutputWatch::connectToServer() {
+    // The server's thread runs meanwhile: the context is changed under its lock only.
+    pa_threaded_mainloop_lock(loop_);
+    if (context_) {
+        pa_context_set_state_callback(context_, nullptr, nullptr);
+        pa_context_disconnect(context_);
+        pa_context_unref(context_);
     }
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Chimewick");
@@ -50,17 +72,18 @@ void SoundOutputWatch::start() {
     context_ =
         pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Chimewick", props);
     pa_proplist_free(props);
+    QString failure;
     if (!context_) {
-        unavailable(tr("the sound server's client did not start"));
-        return;
+        failure = tr("the sound server's client did not start");
+    } else {
+        pa_context_set_state_callback(context_, &SoundOutputWatch::onContextState, this);
+        // No server is started for the watch's sake.
+        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+            failure = QString::fromUtf8(pa_strerror(pa_context_errno(context_)));
     }
-    pa_context_set_state_callback(context_, &SoundOutputWatch::onContextState, this);
-    // A missing server is told once; no server is started for the watch's sake.
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        unavailable(QString::fromUtf8(pa_strerror(pa_context_errno(context_))));
-        return;
-    }
-    pa_threaded_mainloop_start(loop_);
+    pa_threaded_mainloop_unlock(loop_);
+    if (!failure.isEmpty())
+        unavailable(failure);
 }
 
 void SoundOutputWatch::onContextState(pa_context* context, void* self) {
@@ -133,6 +156,8 @@ void SoundOutputWatch::report(bool silent) {
 }
 
 void SoundOutputWatch::unavailable(const QString& why) {
+    if (loop_ && context_)
+        retry_.start();
     if (!toldUnavailable_)
         sayOnStderr(tr("Cannot tell whether the sound output is muted: %1").arg(why));
     toldUnavailable_ = true;

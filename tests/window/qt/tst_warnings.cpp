@@ -10,6 +10,7 @@
 #include <QDBusMessage>
 #include <QLabel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 #include <QTest>
 #include <memory>
@@ -249,6 +250,36 @@ private slots:
         QCOMPARE(pactl(restore), QString());
         QTRY_VERIFY(!display.shows(mutedLine));
         QCOMPARE(pactl({"unload-module", spare}), QString());
+    }
+
+    // A server that starts after the program, and one that goes: followed, quietly.
+    void soundOutputServerComesAndGoes() {
+        QTemporaryDir runtime;
+        const QString nullSink = QStringLiteral(CHIMEWICK_NULL_SINK_SCRIPT);
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        const auto stopServer = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("bash"),
+                              {nullSink, QStringLiteral("stop"), runtime.path()});
+            qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        });
+        StderrCapture capture;
+        PlayerDisplay display;
+        SoundOutputWatch watch;
+        watch.setRetryInterval(200);
+        display.warnings.follow(QStringLiteral("output"), &watch);
+        watch.start();
+        QTest::qWait(300);
+        QCOMPARE(QProcess::execute(QStringLiteral("bash"),
+                                   {nullSink, QStringLiteral("start"), runtime.path()}),
+                 0);
+        QCOMPARE(pactl({"set-sink-mute", "bells", "1"}), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(display.shows(mutedLine), 10000);
+        QProcess::execute(QStringLiteral("bash"),
+                          {nullSink, QStringLiteral("stop"), runtime.path()});
+        QTRY_VERIFY(!display.shows(mutedLine));
+        // Once when there was none, once when it went, not at every try.
+        QCOMPARE(capture.lines().filter(QStringLiteral("Cannot tell whether the sound")).size(), 2);
     }
 
     void soundOutputWithoutServer() {
