@@ -15,8 +15,8 @@ packages=(
   qt6-qpa-plugins qt6-image-formats-plugins
   # fonts: a sans face with the old platform's metrics, so captions fit their buttons
   fonts-dejavu-core fonts-liberation2
-  # the player links GStreamer to tune its sound sink
-  libgstreamer1.0-dev
+  # the player links GStreamer to tune its sound sink, and libpulse to watch the output's volume
+  libgstreamer1.0-dev libpulse-dev
   # a virtual X display where there is none
   xvfb xauth
 )
@@ -27,12 +27,12 @@ if [[ ${1:-} != --run ]]; then
     # making the bell sounds
     espeak-ng sox libsox-fmt-all ffmpeg
     clang-format
-    # the benchmarks: listening to the sound server's monitor
-    libpulse-dev
     # the Debian package and its checks: CPack's DEB generator (dpkg-shlibdeps, file), lintian,
     # the desktop entry's and software centre's validators, a throwaway Debian root to install
     # it in, a private session bus, and the sound check's arithmetic
     dpkg-dev file lintian desktop-file-utils appstream debootstrap debian-archive-keyring dbus python3
+    # stand-ins for the system's time service on a private bus; reading the window over AT-SPI
+    dbus-daemon python3-dbusmock at-spi2-core python3-pyatspi
     # the Windows build of the core layers
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   )

@@ -1,9 +1,12 @@
 #include "BellPlayer.h"
 #include "Clock.h"
+#include "ClockSyncWatch.h"
 #include "Engine.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "Recordings.h"
+#include "SoundOutputWatch.h"
+#include "StandingWarnings.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -16,13 +19,13 @@ std::string programFolder() {
 }
 
 // Said once at start, so a school sees a missing recording before its bell is due.
-void reportMissingBells(chimewick::BellPlayer& player) {
+void reportMissingBells(chimewick::StandingWarnings& warnings) {
     QStringList missing;
     for (const std::string& name : chimewick::missingRecordings(programFolder()))
         missing << QString::fromStdString(name);
     if (!missing.isEmpty())
-        player.showNotice(QStringLiteral("Missing bell files: ") +
-                          missing.join(QStringLiteral(", ")));
+        warnings.set(QStringLiteral("recordings"),
+                     QStringLiteral("Missing bell files: ") + missing.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -45,7 +48,17 @@ int main(int argc, char* argv[]) {
     chimewick::SystemClock clock;
     chimewick::Engine engine(controls, clock, programFolder);
 
-    reportMissingBells(*form.player());
+    // What would make every bell wrong stays in the player's display while it lasts.
+    chimewick::StandingWarnings warnings;
+    QObject::connect(&warnings, &chimewick::StandingWarnings::changed, form.player(),
+                     &chimewick::BellPlayer::setStandingWarnings);
+    chimewick::ClockSyncWatch clockSync;
+    warnings.follow(QStringLiteral("clock"), &clockSync);
+    chimewick::SoundOutputWatch soundOutput;
+    warnings.follow(QStringLiteral("output"), &soundOutput);
+    reportMissingBells(warnings);
+    clockSync.start();
+    soundOutput.start();
     form.start(engine.actions());
     return QApplication::exec();
 }

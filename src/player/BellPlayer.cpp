@@ -53,6 +53,10 @@ QString BellPlayer::displayText() const {
     return controls_->displayText();
 }
 
+void BellPlayer::setStandingWarnings(const QString& text) {
+    controls_->setStandingWarnings(text);
+}
+
 Playback* BellPlayer::playback() const {
     return playback_;
 }

@@ -28,6 +28,10 @@ public:
     void showNotice(const QString& text);
     QString displayText() const;
 
+    // Shows the standing warnings (one a line) beside the bell's own line, until replaced;
+    // an empty text hides them.
+    void setStandingWarnings(const QString& text);
+
     Playback* playback() const;
     PlayerControls* controls() const;
 

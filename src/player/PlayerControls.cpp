@@ -68,18 +68,28 @@ protected:
 } // namespace
 
 PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
+    setAccessibleName(tr("Player"));
     auto* display = new QFrame(this);
     display->setFrameShape(QFrame::StyledPanel);
     display->setFrameShadow(QFrame::Sunken);
     display->setBackgroundRole(QPalette::Base);
     display->setAutoFillBackground(true);
+    // Read out by screen readers with its lines: the bell, the standing warnings, the state.
+    display->setAccessibleName(tr("Display"));
 
     title_ = new ClippedText(display);
-    // A long name is cut short rather than growing the player beyond its place.
-    title_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // A long name is cut short rather than growing the player beyond its place; a line of it
+    // shows always, the standing warnings taking the rest of the display while there are any.
+    title_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QFont titleFont = title_->font();
     titleFont.setBold(true);
     title_->setFont(titleFont);
+    warnings_ = new ClippedText(display);
+    warnings_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    QFont warningsFont = warnings_->font();
+    warningsFont.setPixelSize(9);
+    warnings_->setFont(warningsFont);
+    warnings_->hide();
     state_ = new QLabel(display);
     time_ = new QLabel(display);
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -93,6 +103,7 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     displayLayout->setContentsMargins(4, 2, 4, 2);
     displayLayout->setSpacing(0);
     displayLayout->addWidget(title_, 1);
+    displayLayout->addWidget(warnings_, 1);
     displayLayout->addLayout(statusRow);
 
     playAction_ = new QAction(this);
@@ -124,6 +135,7 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
 
     seek_ = new QSlider(Qt::Horizontal, this);
     seek_->setToolTip(tr("Position"));
+    seek_->setAccessibleName(tr("Position"));
     seek_->setEnabled(false);
     // Every way of moving the slider (drag, click, keys) ends in one seek.
     connect(seek_, &QSlider::actionTriggered, this,
@@ -133,6 +145,7 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     volume_->setRange(0, 100);
     volume_->setPageStep(VolumeStep);
     volume_->setToolTip(tr("Volume"));
+    volume_->setAccessibleName(tr("Volume"));
     volume_->setFixedWidth(90);
     connect(volume_, &QSlider::valueChanged, this, &PlayerControls::volumeRequested);
 
@@ -202,7 +215,20 @@ void PlayerControls::setVolume(int percent, bool muted) {
 }
 
 QString PlayerControls::displayText() const {
-    return title_->text() + QLatin1Char('\n') + state_->text() + QLatin1Char(' ') + time_->text();
+    QString text = title_->text() + QLatin1Char('\n');
+    if (!warnings_->isHidden())
+        text +=
+            warnings_->text().replace(QChar::LineSeparator, QLatin1Char('\n')) + QLatin1Char('\n');
+    return text + state_->text() + QLatin1Char(' ') + time_->text();
+}
+
+void PlayerControls::setStandingWarnings(const QString& text) {
+    // One warning a line, also where the display breaks its lines itself.
+    warnings_->setText(QString(text).replace(QLatin1Char('\n'), QChar::LineSeparator));
+    warnings_->setToolTip(text);
+    warnings_->setHidden(text.isEmpty());
+    if (auto* layout = qobject_cast<QBoxLayout*>(warnings_->parentWidget()->layout()))
+        layout->setStretchFactor(title_, text.isEmpty() ? 1 : 0);
 }
 
 } // namespace chimewick

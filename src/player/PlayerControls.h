@@ -30,6 +30,9 @@ public:
     void setVolume(int percent, bool muted);
 
     QString displayText() const;
+    // Shows the standing warnings (one a line) beside the bell's own line, until replaced;
+    // an empty text hides them.
+    void setStandingWarnings(const QString& text);
 
 signals:
     void playPauseRequested();
@@ -40,6 +43,7 @@ signals:
 
 private:
     QLabel* title_ = nullptr;
+    QLabel* warnings_ = nullptr;
     QLabel* state_ = nullptr;
     QLabel* time_ = nullptr;
     QSlider* seek_ = nullptr;

@@ -75,7 +75,8 @@ protected:
 
 } // namespace
 
-QtForm::QtForm(QWidget* parent) : QWidget(parent) {
+QtForm::QtForm(QWidget* parent)
+    : QWidget(parent), wallClock_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
     const FormSpec& form = form1();
     setObjectName(qs(form.name));
     setWindowTitle(qs(form.caption));
@@ -179,6 +180,10 @@ void QtForm::buildControls() {
         widget(row.checkBox)->setAccessibleName(name);
         widget(row.timeBox)->setAccessibleName(name);
     }
+    // The boxes that have neither a caption nor a row: otherwise announced by their frame's
+    // caption, or not at all.
+    for (const auto& [control, name] : {std::pair{"Text1", "Clock"}, std::pair{"Text2", "Note"}})
+        widget(control)->setAccessibleName(tr(name));
 }
 
 void QtForm::buildTabOrder() {
@@ -267,8 +272,16 @@ void QtForm::dispatch(std::string_view action) {
         dispatchAction(*actions_, action, [this](const std::string& message) { report(message); });
 }
 
+void QtForm::setWallClock(std::function<std::int64_t()> nowMsSinceEpoch) {
+    wallClock_ = std::move(nowMsSinceEpoch);
+}
+
+int QtForm::timerInterval() const {
+    return timer_.interval();
+}
+
 void QtForm::armTimer() {
-    timer_.start(millisecondsToNextSecond(QDateTime::currentMSecsSinceEpoch()));
+    timer_.start(millisecondsToNextSecond(wallClock_()));
 }
 
 } // namespace chimewick

@@ -39,6 +39,11 @@ public:
     // Milliseconds from a moment to just after the next whole second of the wall clock.
     static int millisecondsToNextSecond(std::int64_t nowMsSinceEpoch);
 
+    // The wall clock the timer aligns to, in milliseconds since the epoch (tests hand in
+    // their own), and the wait the timer was last armed with.
+    void setWallClock(std::function<std::int64_t()> nowMsSinceEpoch);
+    int timerInterval() const;
+
 private:
     void buildControls();
     void buildTabOrder();
@@ -52,6 +57,7 @@ private:
     const ActionTable* actions_ = nullptr;
     std::string timerAction_;
     QTimer timer_;
+    std::function<std::int64_t()> wallClock_;
 };
 
 } // namespace chimewick

@@ -370,6 +370,31 @@ private slots:
         QFETCH(int, wait);
         QCOMPARE(QtForm::millisecondsToNextSecond(now), wait);
     }
+
+    // The timer is armed for the rest of the second at start and again at every tick, on
+    // whatever clock it is handed: a plain period would drift off the second.
+    void timerReArmsForTheRestOfEachSecond_data() {
+        QTest::addColumn<int>("startMs");
+        QTest::addColumn<int>("tickMs");
+        QTest::newRow("late start, early tick") << 998 << 250;
+        QTest::newRow("early start, late tick") << 995 << 900;
+        QTest::newRow("on the second") << 999 << 0;
+    }
+    void timerReArmsForTheRestOfEachSecond() {
+        QFETCH(int, startMs);
+        QFETCH(int, tickMs);
+        constexpr std::int64_t second = 1'700'000'000'000;
+        std::int64_t now = second + startMs;
+        int ticks = 0;
+        const ActionTable table = tableWith({{"Timer1_Timer", [&ticks] { ++ticks; }}});
+        QtForm form;
+        form.setWallClock([&now] { return now; });
+        form.start(table);
+        QCOMPARE(form.timerInterval(), 1000 - startMs + 2);
+        now = second + 1000 + tickMs;
+        QTRY_COMPARE(ticks, 1);
+        QCOMPARE(form.timerInterval(), 1000 - tickMs + 2);
+    }
 };
 
 QTEST_MAIN(TestQtForm)

@@ -1,0 +1,170 @@
+#include "SoundOutputWatch.h"
+
+#include "Messages.h"
+
+#include <QMetaObject>
+#include <pulse/pulseaudio.h>
+
+namespace chimewick {
+namespace {
+
+void sayOnStderr(const QString& line) {
+    qCWarning(messages).noquote() << line;
+}
+
+constexpr int retryMs = 60 * 1000;
+
+} // namespace
+
+SoundOutputWatch::SoundOutputWatch(QObject* parent) : QObject(parent) {
+    retry_.setSingleShot(true);
+    retry_.setInterval(retryMs);
+    connect(&retry_, &QTimer::timeout, this, &SoundOutputWatch::connectToServer);
+}
+
+void SoundOutputWatch::setRetryInterval(int milliseconds) {
+    retry_.setInterval(milliseconds);
+}
+
+SoundOutputWatch::~SoundOutputWatch() {
+    if (!loop_)
+        return;
+    // The server's thread ends before the object: no callback outlives it.
+    pa_threaded_mainloop_stop(loop_);
+    if (context_) {
+        pa_context_set_state_callback(context_, nullptr, nullptr);
+        pa_context_disconnect(context_);
+        pa_context_unref(context_);
+    }
+    pa_threaded_mainloop_free(loop_);
+}
+
+QString SoundOutputWatch::mutedText() {
+    return tr("Sound output is muted: bells will not be heard");
+}
+
+QString SoundOutputWatch::warning() const {
+    return warning_;
+}
+
+void SoundOutputWatch::start() {
+    if (loop_)
+        return;
+    loop_ = pa_threaded_mainloop_new();
+    if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
+        unavailable(tr("the sound server's client did not start"));
+        return;
+    }
+    connectToServer();
+}
+
+void SoundOutputWatch::connectToServer() {
+    // The server's thread runs meanwhile: the context is changed under its lock only.
+    pa_threaded_mainloop_lock(loop_);
+    if (context_) {
+        pa_context_set_state_callback(context_, nullptr, nullptr);
+        pa_context_disconnect(context_);
+        pa_context_unref(context_);
+    }
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Chimewick");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "chimewick");
+    context_ =
+        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Chimewick", props);
+    pa_proplist_free(props);
+    QString failure;
+    if (!context_) {
+        failure = tr("the sound server's client did not start");
+    } else {
+        pa_context_set_state_callback(context_, &SoundOutputWatch::onContextState, this);
+        // No server is started for the watch's sake.
+        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+            failure = QString::fromUtf8(pa_strerror(pa_context_errno(context_)));
+    }
+    pa_threaded_mainloop_unlock(loop_);
+    if (!failure.isEmpty())
+        unavailable(failure);
+}
+
+void SoundOutputWatch::onContextState(pa_context* context, void* self) {
+    auto* watch = static_cast<SoundOutputWatch*>(self);
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
+        pa_context_set_subscribe_callback(
+            context,
+            [](pa_context*, pa_subscription_event_type_t, uint32_t, void* s) {
+                // Any change of an output or of the server's default: read the default again.
+                static_cast<SoundOutputWatch*>(s)->queryDefaultSink();
+            },
+            self);
+        if (pa_operation* op =
+                pa_context_subscribe(context,
+                                     static_cast<pa_subscription_mask_t>(
+                                         PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
+                                     nullptr, nullptr))
+            pa_operation_unref(op);
+        watch->queryDefaultSink();
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED: {
+        const QString why = QString::fromUtf8(pa_strerror(pa_context_errno(context)));
+        QMetaObject::invokeMethod(
+            watch, [watch, why] { watch->unavailable(why); }, Qt::QueuedConnection);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// On the server's thread.
+void SoundOutputWatch::queryDefaultSink() {
+    pa_operation* op = pa_context_get_server_info(
+        context_,
+        [](pa_context* context, const pa_server_info* info, void* self) {
+            if (!info || !info->default_sink_name)
+                return;
+            pa_operation* sinkOp = pa_context_get_sink_info_by_name(
+                context, info->default_sink_name,
+                [](pa_context*, const pa_sink_info* sink, int eol, void* s) {
+                    if (eol || !sink)
+                        return;
+                    const bool silent =
+                        sink->mute || pa_cvolume_max(&sink->volume) == PA_VOLUME_MUTED;
+                    auto* watch = static_cast<SoundOutputWatch*>(s);
+                    QMetaObject::invokeMethod(
+                        watch, [watch, silent] { watch->report(silent); }, Qt::QueuedConnection);
+                },
+                self);
+            if (sinkOp)
+                pa_operation_unref(sinkOp);
+        },
+        this);
+    if (op)
+        pa_operation_unref(op);
+}
+
+void SoundOutputWatch::report(bool silent) {
+    toldUnavailable_ = false;
+    const QString text = silent ? mutedText() : QString();
+    if (text == warning_)
+        return;
+    warning_ = text;
+    if (silent)
+        sayOnStderr(text);
+    emit warningChanged(warning_);
+}
+
+void SoundOutputWatch::unavailable(const QString& why) {
+    if (loop_ && context_)
+        retry_.start();
+    if (!toldUnavailable_)
+        sayOnStderr(tr("Cannot tell whether the sound output is muted: %1").arg(why));
+    toldUnavailable_ = true;
+    if (!warning_.isEmpty()) {
+        warning_.clear();
+        emit warningChanged(warning_);
+    }
+}
+
+} // namespace chimewick

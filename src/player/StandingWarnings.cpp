@@ -1,0 +1,31 @@
+#include "StandingWarnings.h"
+
+#include <QStringList>
+
+namespace chimewick {
+
+void StandingWarnings::set(const QString& key, const QString& text) {
+    if (text.isEmpty()) {
+        clear(key);
+        return;
+    }
+    auto [it, added] = warnings_.try_emplace(key, text);
+    if (!added && it->second == text)
+        return;
+    it->second = text;
+    emit changed(this->text());
+}
+
+void StandingWarnings::clear(const QString& key) {
+    if (warnings_.erase(key) > 0)
+        emit changed(text());
+}
+
+QString StandingWarnings::text() const {
+    QStringList lines;
+    for (const auto& [key, line] : warnings_)
+        lines << line;
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace chimewick

@@ -1,0 +1,101 @@
+#include "ClockSyncWatch.h"
+
+#include "Messages.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+namespace chimewick {
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.timedate1");
+const QString path = QStringLiteral("/org/freedesktop/timedate1");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+
+// The service does not announce every change of NTPSynchronized (it is the kernel's state,
+// not its own), so the state is read again now and then besides.
+constexpr int recheckMs = 60 * 1000;
+
+void sayOnStderr(const QString& line) {
+    qCWarning(messages).noquote() << line;
+}
+
+} // namespace
+
+ClockSyncWatch::ClockSyncWatch(const QDBusConnection& bus, QObject* parent)
+    : QObject(parent), bus_(bus) {
+    recheck_.setInterval(recheckMs);
+    connect(&recheck_, &QTimer::timeout, this, &ClockSyncWatch::read);
+}
+
+QString ClockSyncWatch::notSynchronisedText() {
+    return tr("Clock not synchronised with network time: bells follow this computer's clock");
+}
+
+QString ClockSyncWatch::warning() const {
+    return warning_;
+}
+
+void ClockSyncWatch::start() {
+    if (!bus_.isConnected()) {
+        unavailable(tr("no system bus"));
+        return;
+    }
+    bus_.connect(service, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+                 SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
+    read();
+    recheck_.start();
+}
+
+void ClockSyncWatch::read() {
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, propertiesInterface,
+                                                       QStringLiteral("GetAll"));
+    call << service;
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QVariantMap> reply = *w;
+        if (reply.isError())
+            unavailable(reply.error().message());
+        else
+            apply(reply.value());
+    });
+}
+
+void ClockSyncWatch::onPropertiesChanged(const QString& interface, const QVariantMap&,
+                                         const QStringList&) {
+    // Read whole: a change may name one of the two properties alone.
+    if (interface == service)
+        read();
+}
+
+void ClockSyncWatch::apply(const QVariantMap& properties) {
+    const auto synchronised = properties.constFind(QStringLiteral("NTPSynchronized"));
+    if (synchronised == properties.cend())
+        return;
+    toldUnavailable_ = false;
+    const QString text = synchronised->toBool() ? QString() : notSynchronisedText();
+    if (text == warning_)
+        return;
+    warning_ = text;
+    if (!text.isEmpty()) {
+        const bool ntpOn = properties.value(QStringLiteral("NTP"), true).toBool();
+        sayOnStderr(ntpOn ? text : text + tr(" (network time is switched off)"));
+    }
+    emit warningChanged(warning_);
+}
+
+void ClockSyncWatch::unavailable(const QString& why) {
+    // Said once, not at every re-read; and nothing is shown, since nothing is known.
+    if (!toldUnavailable_)
+        sayOnStderr(
+            tr("Cannot tell whether the clock is synchronised with network time: %1").arg(why));
+    toldUnavailable_ = true;
+    if (!warning_.isEmpty()) {
+        warning_.clear();
+        emit warningChanged(warning_);
+    }
+}
+
+} // namespace chimewick

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QVariantMap>
+
+namespace chimewick {
+
+// Watches whether the computer's clock is synchronised with network time, as the system's
+// time service (timedated) tells it. A clock that drifts rings every bell early or late
+// without any bell failing, so the operator is told while it lasts. Where there is no such
+// service the watch says so once on standard error and stays quiet.
+class ClockSyncWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit ClockSyncWatch(const QDBusConnection& bus = QDBusConnection::systemBus(),
+                            QObject* parent = nullptr);
+
+    // Reads the state now, then follows its changes.
+    void start();
+
+    // The warning while the clock is not synchronised; empty otherwise.
+    QString warning() const;
+
+    static QString notSynchronisedText();
+
+signals:
+    void warningChanged(const QString& text);
+
+private slots:
+    void onPropertiesChanged(const QString& interface, const QVariantMap& changed,
+                             const QStringList& invalidated);
+
+private:
+    void read();
+    void apply(const QVariantMap& properties);
+    void unavailable(const QString& why);
+
+    QDBusConnection bus_;
+    QTimer recheck_;
+    QString warning_;
+    bool toldUnavailable_ = false;
+};
+
+} // namespace chimewick

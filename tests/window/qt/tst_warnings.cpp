@@ -1,0 +1,305 @@
+#include "BellPlayer.h"
+#include "ClockSyncWatch.h"
+#include "PlayerSettings.h"
+#include "SoundOutputWatch.h"
+#include "StandingWarnings.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QLabel>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryFile>
+#include <QTest>
+#include <memory>
+#include <unistd.h>
+
+using namespace chimewick;
+
+namespace {
+
+const QString clockLine = ClockSyncWatch::notSynchronisedText();
+const QString mutedLine = SoundOutputWatch::mutedText();
+
+// The player's display fed by standing warnings, as the program wires it.
+struct PlayerDisplay {
+    BellPlayer player{decodePlayerSettings(wmpStateRecord())};
+    StandingWarnings warnings;
+    PlayerDisplay() {
+        QObject::connect(&warnings, &StandingWarnings::changed, &player,
+                         &BellPlayer::setStandingWarnings);
+    }
+    bool shows(const QString& text) const { return player.displayText().contains(text); }
+};
+
+// A private bus standing in for the system bus, with a timedated stand-in on it when asked.
+class PrivateBus {
+public:
+    PrivateBus() {
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address=1")});
+        if (daemon_.waitForReadyRead(5000))
+            address_ = QString::fromUtf8(daemon_.readLine().trimmed());
+    }
+    ~PrivateBus() {
+        for (QProcess* p : {&mock_, &daemon_}) {
+            p->terminate();
+            p->waitForFinished(3000);
+        }
+        QDBusConnection::disconnectFromBus(name());
+    }
+    QString address() const { return address_; }
+    QString name() const { return QStringLiteral("private-system"); }
+    QDBusConnection connection() const { return QDBusConnection::connectToBus(address_, name()); }
+
+    bool startTimedated(bool ntp) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address_);
+        mock_.setProcessEnvironment(env);
+        mock_.start(QStringLiteral("/usr/bin/python3"),
+                    {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
+                     QStringLiteral("timedated"), QStringLiteral("--system"), QStringLiteral("-p"),
+                     QStringLiteral("{\"NTP\": %1}").arg(ntp ? "true" : "false")});
+        const QString service = QStringLiteral("org.freedesktop.timedate1");
+        for (int i = 0; i < 100; ++i) {
+            if (connection().interface()->isServiceRegistered(service))
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
+    // The stand-in's SetNTP turns network time on or off and the clock with it.
+    void setNtp(bool on) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.timedate1"),
+            QStringLiteral("/org/freedesktop/timedate1"),
+            QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetNTP"));
+        call << on << false;
+        connection().call(call);
+    }
+
+private:
+    QProcess daemon_;
+    QProcess mock_;
+    QString address_;
+};
+
+// The program's lines on standard error while it lives.
+class StderrCapture {
+public:
+    StderrCapture() {
+        file_.open();
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        dup2(file_.handle(), STDERR_FILENO);
+    }
+    ~StderrCapture() { restore(); }
+    QStringList lines() {
+        restore();
+        file_.seek(0);
+        QStringList found;
+        for (const QByteArray& line : file_.readAll().split('\n'))
+            if (line.startsWith("chimewick: "))
+                found << QString::fromLocal8Bit(line);
+        return found;
+    }
+
+private:
+    void restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        saved_ = -1;
+    }
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
+
+// What pactl printed; a failure is reported and fails the test at its next check.
+QString pactl(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("pactl"), args);
+    if (!p.waitForFinished(5000) || p.exitCode() != 0) {
+        qWarning("pactl %s: %s", qPrintable(args.join(' ')), p.readAllStandardError().constData());
+        return QStringLiteral("failed");
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class TestWarnings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // The watches' lines reach standard error as in the program, where the tests read them.
+        qInstallMessageHandler(nullptr);
+    }
+
+    void standingWarningsBesideTheBellsMessage() {
+        PlayerDisplay display;
+        display.warnings.set(QStringLiteral("clock"), clockLine);
+        display.warnings.set(QStringLiteral("output"), mutedLine);
+        // A bell's message replaces the last one, never the warnings.
+        display.player.showNotice(QStringLiteral("Cannot play belle.wma: file not found"));
+        display.player.setUrl(QStringLiteral("/nonexistent/bell.wma"));
+        QVERIFY(display.shows(clockLine + '\n' + mutedLine));
+        QVERIFY(display.shows(QStringLiteral("Cannot play bell.wma")));
+        QVERIFY(!display.shows(QStringLiteral("belle.wma")));
+
+        // Each keeps a line of the display at the player's size, and a screen reader reads them.
+        display.player.resize(display.player.sizeHint());
+        display.player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&display.player));
+        int shown = 0;
+        for (QLabel* label : display.player.findChildren<QLabel*>()) {
+            const QString name =
+                QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+            if (name.contains(QStringLiteral("bell.wma")) || name.contains(mutedLine)) {
+                QVERIFY2(label->height() >= label->fontMetrics().lineSpacing(), qPrintable(name));
+                ++shown;
+            }
+        }
+        QCOMPARE(shown, 2);
+
+        display.warnings.clear(QStringLiteral("clock"));
+        QVERIFY(!display.shows(clockLine));
+        display.warnings.set(QStringLiteral("output"), {});
+        QVERIFY(!display.shows(mutedLine));
+        QVERIFY(display.shows(QStringLiteral("Cannot play bell.wma")));
+    }
+
+    void clockSync_data() {
+        QTest::addColumn<bool>("ntp");
+        QTest::newRow("not synchronised at start") << false;
+        QTest::newRow("synchronised at start") << true;
+    }
+    void clockSync() {
+        QFETCH(bool, ntp);
+        PrivateBus bus;
+        QVERIFY(!bus.address().isEmpty());
+        QVERIFY(bus.startTimedated(ntp));
+        PlayerDisplay display;
+        ClockSyncWatch watch(bus.connection());
+        display.warnings.follow(QStringLiteral("clock"), &watch);
+        watch.start();
+        if (ntp) {
+            QTest::qWait(300);
+            QVERIFY(!display.shows(clockLine));
+        }
+        QTRY_COMPARE(display.shows(clockLine), !ntp);
+        // Followed as it changes, both ways.
+        bus.setNtp(!ntp);
+        QTRY_COMPARE(display.shows(clockLine), ntp);
+    }
+
+    void clockSyncUnknown_data() {
+        QTest::addColumn<bool>("bus");
+        QTest::newRow("no system bus") << false;
+        QTest::newRow("no timedated") << true;
+    }
+    void clockSyncUnknown() {
+        QFETCH(bool, bus);
+        PrivateBus privateBus;
+        const QDBusConnection connection =
+            bus ? privateBus.connection()
+                : QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                                QStringLiteral("no-bus"));
+        StderrCapture capture;
+        PlayerDisplay display;
+        ClockSyncWatch watch(connection);
+        display.warnings.follow(QStringLiteral("clock"), &watch);
+        watch.start();
+        QTest::qWait(500);
+        const QStringList lines = capture.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith(
+                     QStringLiteral("chimewick: Cannot tell whether the clock is synchronised")),
+                 qPrintable(lines[0]));
+        QVERIFY(display.warnings.text().isEmpty());
+    }
+
+    // Needs the null sink "bells" as the default output of the server in XDG_RUNTIME_DIR.
+    void soundOutput_data() {
+        QTest::addColumn<QStringList>("silence");
+        QTest::addColumn<QStringList>("restore");
+        QTest::newRow("muted") << QStringList{"set-sink-mute", "bells", "1"}
+                               << QStringList{"set-sink-mute", "bells", "0"};
+        QTest::newRow("volume zero") << QStringList{"set-sink-volume", "bells", "0"}
+                                     << QStringList{"set-sink-volume", "bells", "100%"};
+        QTest::newRow("default moved to a muted output")
+            << QStringList{"set-default-sink", "spare"} << QStringList{"set-default-sink", "bells"};
+    }
+    void soundOutput() {
+        QFETCH(QStringList, silence);
+        QFETCH(QStringList, restore);
+        if (!qEnvironmentVariableIsSet("CHIMEWICK_SOUND_SERVER"))
+            QSKIP("run by tst_warnings_sound_server, beside the null sink");
+        const QString spare = pactl({"load-module", "module-null-sink", "sink_name=spare"});
+        QCOMPARE(pactl({"set-sink-mute", "spare", "1"}), QString());
+        PlayerDisplay display;
+        SoundOutputWatch watch;
+        display.warnings.follow(QStringLiteral("output"), &watch);
+        watch.start();
+        QTest::qWait(300);
+        QVERIFY(!display.shows(mutedLine));
+        QCOMPARE(pactl(silence), QString());
+        QTRY_VERIFY(display.shows(mutedLine));
+        QCOMPARE(pactl(restore), QString());
+        QTRY_VERIFY(!display.shows(mutedLine));
+        QCOMPARE(pactl({"unload-module", spare}), QString());
+    }
+
+    // A server that starts after the program, and one that goes: followed, quietly.
+    void soundOutputServerComesAndGoes() {
+        QTemporaryDir runtime;
+        const QString nullSink = QStringLiteral(CHIMEWICK_NULL_SINK_SCRIPT);
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        const auto stopServer = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("bash"),
+                              {nullSink, QStringLiteral("stop"), runtime.path()});
+            qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        });
+        StderrCapture capture;
+        PlayerDisplay display;
+        SoundOutputWatch watch;
+        watch.setRetryInterval(200);
+        display.warnings.follow(QStringLiteral("output"), &watch);
+        watch.start();
+        QTest::qWait(300);
+        QCOMPARE(QProcess::execute(QStringLiteral("bash"),
+                                   {nullSink, QStringLiteral("start"), runtime.path()}),
+                 0);
+        QCOMPARE(pactl({"set-sink-mute", "bells", "1"}), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(display.shows(mutedLine), 10000);
+        QProcess::execute(QStringLiteral("bash"),
+                          {nullSink, QStringLiteral("stop"), runtime.path()});
+        QTRY_VERIFY(!display.shows(mutedLine));
+        // Once when there was none, once when it went, not at every try.
+        QCOMPARE(capture.lines().filter(QStringLiteral("Cannot tell whether the sound")).size(), 2);
+    }
+
+    void soundOutputWithoutServer() {
+        qputenv("PULSE_SERVER", "unix:/nonexistent/pulse");
+        StderrCapture capture;
+        PlayerDisplay display;
+        SoundOutputWatch watch;
+        display.warnings.follow(QStringLiteral("output"), &watch);
+        watch.start();
+        QTest::qWait(500);
+        QVERIFY(capture.lines().size() <= 1);
+        QVERIFY(display.warnings.text().isEmpty());
+        qunsetenv("PULSE_SERVER");
+    }
+};
+
+QTEST_MAIN(TestWarnings)
+#include "tst_warnings.moc"
