@@ -30,8 +30,11 @@ public:
 
     // Binds every event of the description to its action and runs the load action,
     // before the window is first shown; then shows it centred on its screen with the
-    // focus in the first control, and starts the clock's timer.
+    // focus in the first control, and starts the clock's timer. The form dispatches
+    // through the table for as long as it lives, so the table must outlive the form: a
+    // temporary is refused.
     void start(const ActionTable& actions);
+    void start(const ActionTable&&) = delete;
 
     // Where failures of actions and of the player are reported besides standard error.
     void report(const std::string& message);

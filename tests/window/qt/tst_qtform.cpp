@@ -41,6 +41,13 @@ ActionTable tableWith(std::map<std::string, ActionTable::Action> overrides) {
     return table;
 }
 
+// The form dispatches through its table on every tick: a table that dies first is refused.
+template<typename Table>
+concept StartsWithTemporary = requires(QtForm& form) {
+    form.start(Table{});
+};
+static_assert(!StartsWithTemporary<ActionTable>);
+
 QString focusName() {
     QWidget* w = QApplication::focusWidget();
     return w ? w->objectName() : QString();
@@ -204,7 +211,8 @@ private slots:
 
     void centredAndFixedInPlace() {
         QtForm form;
-        form.start(tableWith({}));
+        const ActionTable actions = tableWith({});
+        form.start(actions);
         const QPoint screenCentre = form.screen()->availableGeometry().center();
         QVERIFY((form.geometry().center() - screenCentre).manhattanLength() <= 2);
 
