@@ -1,6 +1,7 @@
 #include "BellPlayer.h"
 #include "Clock.h"
 #include "Engine.h"
+#include "ExecutableFolder.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "Recordings.h"
@@ -11,8 +12,9 @@
 
 namespace {
 
+// Asked of the system at each ring, so a folder renamed while the program runs is followed.
 std::string programFolder() {
-    return QCoreApplication::applicationDirPath().toStdString();
+    return chimewick::executableFolder();
 }
 
 // Said once at start, so a school sees a missing recording before its bell is due.

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -60,16 +61,33 @@ QFont windowFont() {
 // mistake would otherwise stall the thread that rings the bells for a second per keystroke.
 constexpr int TextBoxLimit = 8192;
 
-// The multi-line box, with pasted text cut to the room left under the limit.
+// The multi-line box, with pasted and typed text cut to the room left under the limit.
 class LimitedTextEdit : public QPlainTextEdit {
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
 protected:
     void insertFromMimeData(const QMimeData* source) override {
+        insertPlainText(source->text().left(room()));
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        const QString typed = newLine ? QStringLiteral("\n") : event->text();
+        const bool adds = newLine || (!typed.isEmpty() && typed.front().isPrint());
+        if (adds && typed.size() > room() && !(event->modifiers() & Qt::ControlModifier)) {
+            insertPlainText(typed.left(room()));
+            event->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+
+private:
+    // Characters that may still be added, the selection being replaced by what comes.
+    qsizetype room() const {
         const qsizetype kept = toPlainText().size() - textCursor().selectedText().size();
-        const qsizetype room = std::max<qsizetype>(0, TextBoxLimit - kept);
-        insertPlainText(source->text().left(room));
+        return std::max<qsizetype>(0, TextBoxLimit - kept);
     }
 };
 

@@ -365,6 +365,27 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ControlError, controls.setCheckValue("C1", 2));
     }
 
+    // Typing stops at the boxes' limit of 8192 characters, as pasting does.
+    void typingStopsAtTheLimit_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("time box") << "T1";
+        QTest::newRow("note") << "Text2";
+    }
+    void typingStopsAtTheLimit() {
+        QFETCH(QString, box);
+        QtForm form;
+        QtControls controls(form);
+        controls.setText(box.toStdString(), std::string(8190, '7'));
+        QWidget* w = form.widget(box.toStdString());
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(w, QStringLiteral("abc"));
+        QTest::keyClick(w, Qt::Key_Return);
+        const std::string text = controls.text(box.toStdString());
+        QCOMPARE(text.size(), std::size_t{8192});
+        QCOMPARE(text.substr(8188), std::string("77ab"));
+    }
+
     void timerAimsJustPastTheSecond_data() {
         QTest::addColumn<qint64>("now");
         QTest::addColumn<int>("wait");
