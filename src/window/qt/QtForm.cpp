@@ -134,7 +134,8 @@ void QtForm::buildControls() {
             auto* button = new CaptionButton(qs(c.caption), parent);
             button->setAutoDefault(false);
             if (c.backColor)
-                setBackground(button, QPalette::Button, *c.backColor);
+                button->setFaceColor(
+                    QColor(redOf(*c.backColor), greenOf(*c.backColor), blueOf(*c.backColor)));
             button->setEnabled(c.enabled);
             w = button;
             break;

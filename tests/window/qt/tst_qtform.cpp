@@ -157,6 +157,43 @@ private slots:
         QVERIFY(active->fontMetrics().horizontalAdvance(active->text()) <= room.width());
     }
 
+    // Each coloured button's face shows its exact colour; a disabled one keeps its face
+    // and a caption that still reads.
+    void colouredFacesAreFlat_data() {
+        QTest::addColumn<QString>("button");
+        for (const ControlSpec& c : form1Controls())
+            if (c.kind == ControlKind::CommandButton && c.backColor)
+                QTest::newRow(c.name.data())
+                    << QString::fromUtf8(c.name.data(), qsizetype(c.name.size()));
+    }
+    void colouredFacesAreFlat() {
+        QFETCH(QString, button);
+        QtForm form;
+        const ControlSpec& spec = findControl(button.toStdString());
+        const QColor face(redOf(*spec.backColor), greenOf(*spec.backColor),
+                          blueOf(*spec.backColor));
+        QWidget* w = form.widget(spec.name);
+        const QImage shot = w->grab().toImage();
+        const QRect inner =
+            QRect(QPoint(0, 0), w->size()).adjusted(1, 1, -1, -1); // inside the border
+        int same = 0;
+        double captionContrast = 1;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x) {
+                const QColor pixel = shot.pixelColor(x, y);
+                if (pixel.rgb() == face.rgb())
+                    ++same;
+                else
+                    captionContrast =
+                        std::max(captionContrast, CaptionButton::contrast(pixel, face));
+            }
+        QVERIFY2(
+            same * 4 > inner.width() * inner.height() * 3,
+            qPrintable(QString("%1 of %2 pixels").arg(same).arg(inner.width() * inner.height())));
+        QVERIFY2(captionContrast >= 3, qPrintable(QString::number(captionContrast)));
+        QCOMPARE(w->isEnabled(), spec.enabled);
+    }
+
     void tabWalk() {
         bool locked = true;
         QtForm form;
