@@ -13,6 +13,9 @@ packages=(
   qt6-qpa-plugins qt6-image-formats-plugins
   # headless checks: a real X display, a sound server with a null sink, screenshots, clicks
   xvfb xauth pulseaudio pulseaudio-utils imagemagick xdotool x11-utils faketime strace
+  # a window manager to frame the window; private session and system buses with stand-ins
+  # for logind and the desktop portal
+  openbox dbus dbus-bin python3-dbusmock
   # fonts: a sans face with the old platform's metrics, so captions fit their buttons
   fonts-dejavu-core fonts-liberation2
   # making the bell sounds

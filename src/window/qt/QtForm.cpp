@@ -261,12 +261,31 @@ void QtForm::bind(const ActionTable& actions) {
 }
 
 void QtForm::showCentred() {
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    // move() places the frame's corner. Until the window manager has framed the window its
+    // frame is not known: centred by the client area first, then again with the frame.
+    centreFrame();
+    awaitingFrame_ = true;
     show();
     widget("T1")->setFocus(Qt::OtherFocusReason);
+}
+
+void QtForm::centreFrame() {
+    if (const QScreen* screen = this->screen()) {
+        const QSize frame = frameGeometry().size();
+        move(screen->availableGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
+}
+
+bool QtForm::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (awaitingFrame_ && isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+         event->type() == QEvent::WindowActivate) &&
+        frameGeometry().size() != size()) {
+        awaitingFrame_ = false;
+        centreFrame();
+    }
+    return handled;
 }
 
 void QtForm::report(const std::string& message) {

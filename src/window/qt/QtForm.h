@@ -42,11 +42,15 @@ public:
     // Milliseconds from a moment to just after the next whole second of the wall clock.
     static int millisecondsToNextSecond(std::int64_t nowMsSinceEpoch);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void buildControls();
     void buildTabOrder();
     void bind(const ActionTable& actions);
     void showCentred();
+    void centreFrame();
     void dispatch(std::string_view action);
     void armTimer();
 
@@ -55,6 +59,7 @@ private:
     const ActionTable* actions_ = nullptr;
     std::string timerAction_;
     QTimer timer_;
+    bool awaitingFrame_ = false; // centred once more when the window manager adds its frame
 };
 
 } // namespace chimewick
