@@ -15,7 +15,7 @@ packages=(
   xvfb xauth pulseaudio pulseaudio-utils imagemagick xdotool x11-utils faketime strace
   # a window manager to frame the window; private session and system buses with stand-ins
   # for logind and the desktop portal
-  openbox dbus dbus-bin python3-dbusmock
+  openbox dbus-daemon python3-dbusmock
   # fonts: a sans face with the old platform's metrics, so captions fit their buttons
   fonts-dejavu-core fonts-liberation2
   # making the bell sounds
