@@ -5,6 +5,8 @@
 #include "QtControls.h"
 #include "QtForm.h"
 #include "Recordings.h"
+#include "SingleInstance.h"
+#include "SleepHolds.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -33,6 +35,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(CHIMEWICK_NAME));
     QApplication::setApplicationVersion(QStringLiteral(CHIMEWICK_VERSION));
+    chimewick::SingleInstance instance;
+    if (!instance.claim())
+        return 0; // the running copy shows itself
     QApplication::setStyle(QStringLiteral("Fusion"));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/chimewick-32.png"));
@@ -46,5 +51,12 @@ int main(int argc, char* argv[]) {
 
     reportMissingBells(*form.player());
     form.start(engine.actions());
+    QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form, [&form] {
+        form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+        form.show();
+        form.raise();
+        form.activateWindow();
+    });
+    const chimewick::SleepHolds awake; // for the life of the window
     return QApplication::exec();
 }
