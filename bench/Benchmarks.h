@@ -16,4 +16,7 @@ int runAudibleStart(int argc, char** argv, const char* label, const std::vector<
 // Whether the program, started at the given local time, rings nothing for that many seconds.
 int runQuietCheck(const std::string& localTime, int seconds);
 
+// The tick's own cost on the computer's clock and zone, without a window or a bell.
+int runTickCost(int ticks);
+
 } // namespace bench

@@ -4,6 +4,7 @@
 //   chimewick_bench paplay LABEL SETTLE_MS FILE...   the same through paplay, for comparison
 //   chimewick_bench quiet "YYYY-MM-DD HH:MM:SS" SECONDS
 //                                                    exit 0 when nothing rings then
+//   chimewick_bench tick [TICKS]                     the tick's cost on the real clock and zone
 #include "Benchmarks.h"
 
 #include <cstdio>
@@ -20,10 +21,12 @@ int main(int argc, char** argv) {
         return bench::runAudibleStart(argc, argv, argv[2], files, std::atoi(argv[3]),
                                       command == "paplay");
     }
+    if (command == "tick")
+        return bench::runTickCost(argc > 2 ? std::atoi(argv[2]) : 100000);
     if (command == "quiet" && argc > 3)
         return bench::runQuietCheck(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
                  "usage: chimewick_bench ring [BELLS] | audible|paplay LABEL SETTLE_MS FILE... | "
-                 "quiet \"YYYY-MM-DD HH:MM:SS\" SECONDS\n");
+                 "quiet \"YYYY-MM-DD HH:MM:SS\" SECONDS | tick [TICKS]\n");
     return 2;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds Chimewick and its benchmarks (Release) and runs the three of them:
+# Builds Chimewick and its benchmarks (Release) and runs the four of them:
 #   1. ring timing: the real window, engine and player, against a plain unaligned timer;
 #   2. audible start: from handing the player a bell to its first sound at a sound server;
-#   3. idle cost: the real program's CPU share and memory with no bell due.
+#   3. idle cost: the real program's CPU share and memory with no bell due;
+#   4. tick cost: one tick on the real clock, the zone read afresh each time.
 # Prints the figures and one summary at the end. Installs nothing: scripts/install-deps.sh
 # does. Takes about four minutes.
 #
@@ -112,6 +113,11 @@ echo "  CPU: $idle_cpu % of one core over $(awk -v ns=$((end_ns - start_ns)) 'BE
 echo "  resident memory: mean $idle_rss MB, max $idle_rss_max MB (at the end: $rss_parts)"
 
 echo
+echo "== 4. tick cost (the computer's own zone, read afresh at each tick)"
+"$bin/chimewick_bench" tick 200000 | tee "$work/tick.out" | grep -v '^RESULT'
+tick=$(result "$work/tick.out")
+
+echo
 echo "== summary"
 echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), Debian $(cat /etc/debian_version), Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null | cut -d+ -f1), GStreamer $(gst-inspect-1.0 --version 2>/dev/null | sed -n 's/^GStreamer //p')"
 printf '%-44s %8s %8s %8s %8s   %s\n' "ring timing, ms after the second began" min median p99 max target
@@ -130,6 +136,7 @@ for label in wma mp3 wav; do
     echo "  $label: resident memory of the bench's process $(field "$r" rss_before) MB before the first ring, $(field "$r" rss_after) MB after the last"
 done
 echo "  the sound server saw $audible_underruns underruns of the player's streams in $rings rings (one at each sound's end is normal)"
+printf '%-44s %8s %8s %8s   %s\n' "tick cost, microseconds (median, p99, max)" "$(field "$tick" tick_median_us)" "$(field "$tick" tick_p99_us)" "$(field "$tick" tick_max_us)" "far below 1000"
 printf '%-44s %8s   %s\n' "idle CPU, % of one core" "$idle_cpu" "<= 0.2"
 printf '%-44s %8s   %s\n' "idle resident memory, MB (mean; max)" "$idle_rss; $idle_rss_max" "<= 80"
 echo "  $rss_parts"

@@ -31,8 +31,11 @@ if [[ ${1:-} != --run ]]; then
     # the desktop entry's and software centre's validators, a throwaway Debian root to install
     # it in, a private session bus, and the sound check's arithmetic
     dpkg-dev file lintian desktop-file-utils appstream debootstrap debian-archive-keyring dbus python3
-    # stand-ins for the system's time service on a private bus; reading the window over AT-SPI
+    # stand-ins for logind, the desktop portal and the time service on private buses; reading
+    # the window over AT-SPI
     dbus-daemon python3-dbusmock at-spi2-core python3-pyatspi
+    # a window manager to frame the window, for the tests of its place and of a second start
+    openbox
     # the Windows build of the core layers
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   )

@@ -2,9 +2,12 @@
 #include "Clock.h"
 #include "ClockSyncWatch.h"
 #include "Engine.h"
+#include "ExecutableFolder.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "Recordings.h"
+#include "SingleInstance.h"
+#include "SleepHolds.h"
 #include "SoundOutputWatch.h"
 #include "StandingWarnings.h"
 
@@ -14,8 +17,9 @@
 
 namespace {
 
+// Asked of the system at each ring, so a folder renamed while the program runs is followed.
 std::string programFolder() {
-    return QCoreApplication::applicationDirPath().toStdString();
+    return chimewick::executableFolder();
 }
 
 // Said once at start, so a school sees a missing recording before its bell is due.
@@ -37,6 +41,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(CHIMEWICK_NAME));
     QApplication::setApplicationVersion(QStringLiteral(CHIMEWICK_VERSION));
+    chimewick::SingleInstance instance;
+    if (!instance.claim())
+        return 0; // the running copy shows itself
     QApplication::setStyle(QStringLiteral("Fusion"));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/chimewick-32.png"));
@@ -60,5 +67,12 @@ int main(int argc, char* argv[]) {
     clockSync.start();
     soundOutput.start();
     form.start(engine.actions());
+    QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form, [&form] {
+        form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+        form.show();
+        form.raise();
+        form.activateWindow();
+    });
+    const chimewick::SleepHolds awake; // for the life of the window
     return QApplication::exec();
 }

@@ -159,7 +159,7 @@ void SoundOutputWatch::unavailable(const QString& why) {
     if (loop_ && context_)
         retry_.start();
     if (!toldUnavailable_)
-        sayOnStderr(tr("Cannot tell whether the sound output is muted: %1").arg(why));
+        sayOnStderr(tr("cannot tell whether the sound output is muted: %1").arg(why));
     toldUnavailable_ = true;
     if (!warning_.isEmpty()) {
         warning_.clear();

@@ -29,9 +29,13 @@ Seconds SystemClock::now() const {
 LocalTime SystemClock::toLocal(Seconds moment) const {
     const std::time_t t = system_clock::to_time_t(moment);
     std::tm tm{};
+    // The zone is read afresh each time: the C library reads it once per process, and an
+    // administrator who changes it expects the next bell in the new zone, not after a restart.
 #ifdef _WIN32
+    _tzset();
     localtime_s(&tm, &t);
 #else
+    tzset(); // also notices a replaced /etc/localtime when TZ is unset
     localtime_r(&t, &tm);
 #endif
     return LocalTime{.date = year{tm.tm_year + 1900} / month{static_cast<unsigned>(tm.tm_mon + 1)} /

@@ -27,17 +27,22 @@ parec -d bells.monitor --format=s16le --rate=$rate --channels=1 --latency-msec=1
 listener=$!
 sleep 0.5
 
-# Monday 7 December 2026, three seconds before "07:25:01 AM", the school start bell. With no
-# system bus, as in a container: the program cannot ask about the clock, says so, and rings.
-DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/no-system-bus" \
+# Monday 7 December 2026, three seconds before "07:25:01 AM", the school start bell. With
+# neither a session bus nor a system bus, as in a container: the sleep holds cannot be taken
+# and the clock's synchronisation cannot be asked; the program says so, and rings all the same.
 FAKETIME="@2026-12-07 07:24:58" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$libfaketime" \
+  DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/no-system-bus" \
   xvfb-run -a -s "-screen 0 1280x800x24" timeout -s INT 8 "$program" >"$work/out" 2>&1 || true
 sleep 0.3
 kill "$listener"
 wait "$listener" 2>/dev/null || true
 
-clock_lines=$(grep -c "^chimewick: Cannot tell whether the clock is synchronised" "$work/out" || true)
+clock_lines=$(grep -c "^chimewick: cannot tell whether the clock is synchronised" "$work/out" || true)
 ((clock_lines == 1)) || { echo "system_audible: $clock_lines lines about the clock, not one" >&2; exit 1; }
+for hold in "the desktop portal" logind; do
+  grep -q "^chimewick: cannot keep the computer awake through $hold: " "$work/out" ||
+    { echo "system_audible: no word that the hold through $hold could not be taken" >&2; exit 1; }
+done
 
 # Where the sound is: the first and last 10 ms windows louder than a whisper.
 python3 - "$work/heard.raw" "$rate" <<'PY'

@@ -7,7 +7,7 @@ set -euo pipefail
 program=$1
 sounds=$2
 
-for tool in xvfb-run strace; do
+for tool in xvfb-run strace dbus-run-session; do
   command -v "$tool" >/dev/null || { echo "system_quiet: $tool is missing" >&2; exit 1; }
 done
 
@@ -24,10 +24,10 @@ unset XDG_CACHE_HOME XDG_CONFIG_HOME XDG_DATA_HOME
 
 before=$(cd "$folder" && find . -printf '%p %s %T@\n' | sort)
 log="$work/trace"
-# Six seconds: start-up, several ticks, and the first minute's work. On a session bus of its
-# own, as a desktop gives it: without one, the D-Bus library would start one and note it in
-# the home folder.
-dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24" \
+# Six seconds: start-up, several ticks, and the first minute's work.
+# A session bus of its own, as a desktop has: without one the bus library may start one
+# that writes ~/.dbus.
+xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- \
   timeout -s INT 6 strace -f -qq -o "$log" \
   -e trace=socket,connect,open,openat,creat,mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,truncate \
   "$folder/chimewick" >"$work/out" 2>&1 || true

@@ -1,9 +1,14 @@
 #include "Clock.h"
 #include "ClockText.h"
 #include "ControlsSpy.h"
+#include "MemoryControls.h"
+#include "ScheduleSlots.h"
+#include "Tick.h"
 
 #include <QTest>
 #include <chrono>
+#include <cstdlib>
+#include <thread>
 
 using namespace chimewick;
 using namespace std::chrono;
@@ -174,6 +179,41 @@ private slots:
         QCOMPARE(t.second, static_cast<int>((now.time_since_epoch() % minutes{1}).count()));
         // The same moment always reads the same.
         QVERIFY(sameLocal(clock.toLocal(now), t));
+    }
+
+    void systemClockFollowsAZoneChangeBetweenTicks() {
+        // The zone is changed through TZ, as an administrator's change of /etc/localtime
+        // would be seen: the second tick's display and bell are in the new zone.
+        const QByteArray savedZone = qgetenv("TZ");
+        qputenv("TZ", "UTC");
+        const SystemClock clock;
+        MemoryControls controls;
+        for (const ScheduleSlot& slot : scheduleSlots())
+            controls.setCheckValue(slot.checkBox, 0);
+        std::vector<std::string> rung;
+        Tick tick(controls, clock, [&](std::string_view button) { rung.emplace_back(button); });
+
+        const Seconds start = clock.now();
+        while (clock.now() == start) // at the start of a second, so the tick reads the same one
+            std::this_thread::sleep_for(milliseconds{1});
+        tick();
+        const Seconds first = clock.now();
+        QCOMPARE(controls.text("Text1"), clockText(localTimeAt(first, seconds{0})));
+        const Seconds next = first + seconds{1};
+        const seconds colombo = hours{5} + minutes{30};
+        controls.setCheckValue("C1", 1);
+        controls.setText("T1", clockText(localTimeAt(next, colombo)));
+        qputenv("TZ", "Asia/Colombo");
+        while (clock.now() < next)
+            std::this_thread::sleep_for(milliseconds{10});
+        tick();
+        const Seconds second = clock.now();
+        if (savedZone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", savedZone);
+        QCOMPARE(controls.text("Text1"), clockText(localTimeAt(second, colombo)));
+        QCOMPARE(rung, std::vector<std::string>{"Command23"});
     }
 };
 

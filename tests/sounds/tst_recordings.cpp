@@ -1,9 +1,13 @@
+#include "ExecutableFolder.h"
 #include "Recordings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 using namespace chimewick;
 
@@ -121,7 +125,36 @@ private slots:
         const auto match = findRecording(QFile::encodeName(dir.filePath(requested)).toStdString());
         QCOMPARE(match ? QFile::decodeName(match->filename().c_str()) : QString(), found);
     }
+
+    void theProgramFolderFollowsARename() {
+        // A copy of this test in a folder of its own renames that folder while it runs,
+        // then says where it is.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const std::filesystem::path before = dir.filePath(QStringLiteral("bells")).toStdString();
+        const std::filesystem::path after = dir.filePath(QStringLiteral("bells 2")).toStdString();
+        std::filesystem::create_directory(before);
+        std::filesystem::copy_file(std::filesystem::read_symlink("/proc/self/exe"),
+                                   before / "copy");
+        const std::string command =
+            "'" + (before / "copy").string() + "' --rename-own-folder-to '" + after.string() + "'";
+        FILE* child = popen(command.c_str(), "r");
+        QVERIFY(child);
+        char said[4096] = {};
+        const std::size_t length = std::fread(said, 1, sizeof said - 1, child);
+        QCOMPARE(pclose(child), 0);
+        QCOMPARE(std::string(said, length), after.string());
+    }
 };
 
-QTEST_APPLESS_MAIN(TestRecordings)
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--rename-own-folder-to") == 0) {
+        std::filesystem::rename(chimewick::executableFolder(), argv[2]);
+        std::fputs(chimewick::executableFolder().c_str(), stdout);
+        return 0;
+    }
+    TestRecordings test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_recordings.moc"

@@ -90,7 +90,7 @@ void ClockSyncWatch::unavailable(const QString& why) {
     // Said once, not at every re-read; and nothing is shown, since nothing is known.
     if (!toldUnavailable_)
         sayOnStderr(
-            tr("Cannot tell whether the clock is synchronised with network time: %1").arg(why));
+            tr("cannot tell whether the clock is synchronised with network time: %1").arg(why));
     toldUnavailable_ = true;
     if (!warning_.isEmpty()) {
         warning_.clear();

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -60,16 +61,33 @@ QFont windowFont() {
 // mistake would otherwise stall the thread that rings the bells for a second per keystroke.
 constexpr int TextBoxLimit = 8192;
 
-// The multi-line box, with pasted text cut to the room left under the limit.
+// The multi-line box, with pasted and typed text cut to the room left under the limit.
 class LimitedTextEdit : public QPlainTextEdit {
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
 protected:
     void insertFromMimeData(const QMimeData* source) override {
+        insertPlainText(source->text().left(room()));
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        const QString typed = newLine ? QStringLiteral("\n") : event->text();
+        const bool adds = newLine || (!typed.isEmpty() && typed.front().isPrint());
+        if (adds && typed.size() > room() && !(event->modifiers() & Qt::ControlModifier)) {
+            insertPlainText(typed.left(room()));
+            event->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+
+private:
+    // Characters that may still be added, the selection being replaced by what comes.
+    qsizetype room() const {
         const qsizetype kept = toPlainText().size() - textCursor().selectedText().size();
-        const qsizetype room = std::max<qsizetype>(0, TextBoxLimit - kept);
-        insertPlainText(source->text().left(room));
+        return std::max<qsizetype>(0, TextBoxLimit - kept);
     }
 };
 
@@ -117,7 +135,8 @@ void QtForm::buildControls() {
             auto* button = new CaptionButton(qs(c.caption), parent);
             button->setAutoDefault(false);
             if (c.backColor)
-                setBackground(button, QPalette::Button, *c.backColor);
+                button->setFaceColor(
+                    QColor(redOf(*c.backColor), greenOf(*c.backColor), blueOf(*c.backColor)));
             button->setEnabled(c.enabled);
             w = button;
             break;
@@ -247,12 +266,31 @@ void QtForm::bind(const ActionTable& actions) {
 }
 
 void QtForm::showCentred() {
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    // move() places the frame's corner. Until the window manager has framed the window its
+    // frame is not known: centred by the client area first, then again with the frame.
+    centreFrame();
+    awaitingFrame_ = true;
     show();
     widget("T1")->setFocus(Qt::OtherFocusReason);
+}
+
+void QtForm::centreFrame() {
+    if (const QScreen* screen = this->screen()) {
+        const QSize frame = frameGeometry().size();
+        move(screen->availableGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
+}
+
+bool QtForm::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (awaitingFrame_ && isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+         event->type() == QEvent::WindowActivate) &&
+        frameGeometry().size() != size()) {
+        awaitingFrame_ = false;
+        centreFrame();
+    }
+    return handled;
 }
 
 void QtForm::report(const std::string& message) {

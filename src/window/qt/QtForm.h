@@ -30,8 +30,11 @@ public:
 
     // Binds every event of the description to its action and runs the load action,
     // before the window is first shown; then shows it centred on its screen with the
-    // focus in the first control, and starts the clock's timer.
+    // focus in the first control, and starts the clock's timer. The form dispatches
+    // through the table for as long as it lives, so the table must outlive the form: a
+    // temporary is refused.
     void start(const ActionTable& actions);
+    void start(const ActionTable&&) = delete;
 
     // Where failures of actions and of the player are reported besides standard error.
     void report(const std::string& message);
@@ -44,11 +47,15 @@ public:
     void setWallClock(std::function<std::int64_t()> nowMsSinceEpoch);
     int timerInterval() const;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void buildControls();
     void buildTabOrder();
     void bind(const ActionTable& actions);
     void showCentred();
+    void centreFrame();
     void dispatch(std::string_view action);
     void armTimer();
 
@@ -58,6 +65,7 @@ private:
     std::string timerAction_;
     QTimer timer_;
     std::function<std::int64_t()> wallClock_;
+    bool awaitingFrame_ = false; // centred once more when the window manager adds its frame
 };
 
 } // namespace chimewick

@@ -41,6 +41,13 @@ ActionTable tableWith(std::map<std::string, ActionTable::Action> overrides) {
     return table;
 }
 
+// The form dispatches through its table on every tick: a table that dies first is refused.
+template<typename Table>
+concept StartsWithTemporary = requires(QtForm& form) {
+    form.start(Table{});
+};
+static_assert(!StartsWithTemporary<ActionTable>);
+
 QString focusName() {
     QWidget* w = QApplication::focusWidget();
     return w ? w->objectName() : QString();
@@ -150,6 +157,43 @@ private slots:
         QVERIFY(active->fontMetrics().horizontalAdvance(active->text()) <= room.width());
     }
 
+    // Each coloured button's face shows its exact colour; a disabled one keeps its face
+    // and a caption that still reads.
+    void colouredFacesAreFlat_data() {
+        QTest::addColumn<QString>("button");
+        for (const ControlSpec& c : form1Controls())
+            if (c.kind == ControlKind::CommandButton && c.backColor)
+                QTest::newRow(c.name.data())
+                    << QString::fromUtf8(c.name.data(), qsizetype(c.name.size()));
+    }
+    void colouredFacesAreFlat() {
+        QFETCH(QString, button);
+        QtForm form;
+        const ControlSpec& spec = findControl(button.toStdString());
+        const QColor face(redOf(*spec.backColor), greenOf(*spec.backColor),
+                          blueOf(*spec.backColor));
+        QWidget* w = form.widget(spec.name);
+        const QImage shot = w->grab().toImage();
+        const QRect inner =
+            QRect(QPoint(0, 0), w->size()).adjusted(1, 1, -1, -1); // inside the border
+        int same = 0;
+        double captionContrast = 1;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x) {
+                const QColor pixel = shot.pixelColor(x, y);
+                if (pixel.rgb() == face.rgb())
+                    ++same;
+                else
+                    captionContrast =
+                        std::max(captionContrast, CaptionButton::contrast(pixel, face));
+            }
+        QVERIFY2(
+            same * 4 > inner.width() * inner.height() * 3,
+            qPrintable(QString("%1 of %2 pixels").arg(same).arg(inner.width() * inner.height())));
+        QVERIFY2(captionContrast >= 3, qPrintable(QString::number(captionContrast)));
+        QCOMPARE(w->isEnabled(), spec.enabled);
+    }
+
     void tabWalk() {
         bool locked = true;
         QtForm form;
@@ -204,7 +248,8 @@ private slots:
 
     void centredAndFixedInPlace() {
         QtForm form;
-        form.start(tableWith({}));
+        const ActionTable actions = tableWith({});
+        form.start(actions);
         const QPoint screenCentre = form.screen()->availableGeometry().center();
         QVERIFY((form.geometry().center() - screenCentre).manhattanLength() <= 2);
 
@@ -355,6 +400,27 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ControlError, controls.setPlayerUrl("Text1", "/x.wma"));
         QVERIFY_THROWS_EXCEPTION(ControlError, controls.setText("T16", "x"));
         QVERIFY_THROWS_EXCEPTION(ControlError, controls.setCheckValue("C1", 2));
+    }
+
+    // Typing stops at the boxes' limit of 8192 characters, as pasting does.
+    void typingStopsAtTheLimit_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("time box") << "T1";
+        QTest::newRow("note") << "Text2";
+    }
+    void typingStopsAtTheLimit() {
+        QFETCH(QString, box);
+        QtForm form;
+        QtControls controls(form);
+        controls.setText(box.toStdString(), std::string(8190, '7'));
+        QWidget* w = form.widget(box.toStdString());
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(w, QStringLiteral("abc"));
+        QTest::keyClick(w, Qt::Key_Return);
+        const std::string text = controls.text(box.toStdString());
+        QCOMPARE(text.size(), std::size_t{8192});
+        QCOMPARE(text.substr(8188), std::string("77ab"));
     }
 
     void timerAimsJustPastTheSecond_data() {

@@ -221,7 +221,7 @@ private slots:
         const QStringList lines = capture.lines();
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines[0].startsWith(
-                     QStringLiteral("chimewick: Cannot tell whether the clock is synchronised")),
+                     QStringLiteral("chimewick: cannot tell whether the clock is synchronised")),
                  qPrintable(lines[0]));
         QVERIFY(display.warnings.text().isEmpty());
     }
@@ -284,7 +284,7 @@ private slots:
                           {nullSink, QStringLiteral("stop"), runtime.path()});
         QTRY_VERIFY(!display.shows(mutedLine));
         // Once when there was none, once when it went, not at every try.
-        QCOMPARE(capture.lines().filter(QStringLiteral("Cannot tell whether the sound")).size(), 2);
+        QCOMPARE(capture.lines().filter(QStringLiteral("cannot tell whether the sound")).size(), 2);
     }
 
     void soundOutputWithoutServer() {

@@ -1,0 +1,54 @@
+#include "Benchmarks.h"
+#include "Clock.h"
+#include "Engine.h"
+#include "MemoryControls.h"
+#include "ScheduleSlots.h"
+#include "Stats.h"
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+double microsecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+} // namespace
+
+int runTickCost(int ticks) {
+    // The program's tick on the computer's own clock and zone, with the controls in memory
+    // so that only the tick's own work is counted.
+    chimewick::SystemClock clock;
+    chimewick::MemoryControls controls;
+    for (const chimewick::ScheduleSlot& slot : chimewick::scheduleSlots())
+        controls.setCheckValue(slot.checkBox, 0); // no bell: the cost of an ordinary second
+    chimewick::Engine engine(controls, clock, [] { return std::string("/bells"); });
+    std::vector<double> tick;
+    std::vector<double> local;
+    tick.reserve(static_cast<std::size_t>(ticks));
+    local.reserve(static_cast<std::size_t>(ticks));
+    for (int i = 0; i < ticks; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        engine.run("Timer1_Timer");
+        tick.push_back(microsecondsSince(start));
+        start = std::chrono::steady_clock::now();
+        const chimewick::LocalTime t = clock.localNow();
+        local.push_back(microsecondsSince(start));
+        if (t.hour < 0)
+            return 1; // keeps the conversion from being optimised away
+    }
+    std::printf("tick cost over %d ticks, microseconds\n", ticks);
+    const Summary s = summarize(tick);
+    std::printf("  %-30s %s\n", "whole tick", formatSummary(s).c_str());
+    std::printf("  %-30s %s\n", "local time of now", formatSummary(summarize(local)).c_str());
+    std::printf("RESULT tick_median_us=%.2f tick_p99_us=%.2f tick_max_us=%.2f\n", s.median, s.p99,
+                s.max);
+    return 0;
+}
+
+} // namespace bench

@@ -1,0 +1,148 @@
+#include "SleepHolds.h"
+
+#include "Messages.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusUnixFileDescriptor>
+#include <QFileInfo>
+#include <QVariantMap>
+#endif
+
+namespace chimewick {
+
+namespace {
+
+void sayNotHeld(const char* through, const QString& why) {
+    qCWarning(messages).noquote() << "cannot keep the computer awake through" << through
+                                  << Qt::nospace << ": " << why;
+}
+
+} // namespace
+
+#ifdef Q_OS_WIN
+
+SleepHolds::SleepHolds(QObject* parent) : QObject(parent) {
+    if (SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED) == 0)
+        sayNotHeld("the system", QStringLiteral("SetThreadExecutionState failed"));
+}
+
+SleepHolds::~SleepHolds() {
+    SetThreadExecutionState(ES_CONTINUOUS);
+}
+
+#else
+
+namespace {
+
+// The portal's flag for suspend; logout, user switching and idle are left alone.
+constexpr uint PortalSuspend = 4;
+
+// Whether there is a session bus to reach: without this check, the bus library would start
+// a bus of its own on an X display that has none, and leave its files behind in ~/.dbus.
+bool hasSessionBus() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
+
+QString whyNot(const QDBusError& error, const char* bus) {
+    return error.isValid() ? error.message() : QStringLiteral("no %1 bus").arg(QLatin1String(bus));
+}
+
+} // namespace
+
+SleepHolds::SleepHolds(QObject* parent) : QObject(parent) {
+    askPortal();
+    askLogind();
+}
+
+SleepHolds::~SleepHolds() {
+    // An answer still on its way is awaited, so that its hold is let go too.
+    if (portalCall_) {
+        portalCall_->waitForFinished();
+        portalAnswered(portalCall_);
+    }
+    closePortalRequest();
+    // logindLock_ closes its descriptor, which ends the lock.
+}
+
+void SleepHolds::askPortal() {
+    if (!hasSessionBus()) {
+        sayNotHeld("the desktop portal", QStringLiteral("no session bus"));
+        return;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        sayNotHeld("the desktop portal", whyNot(bus.lastError(), "session"));
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.portal.Desktop"),
+        QStringLiteral("/org/freedesktop/portal/desktop"),
+        QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
+    const QVariantMap options{{QStringLiteral("reason"), QString::fromUtf8(Reason)}};
+    call << QString() << PortalSuspend << options;
+    portalCall_ = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    connect(portalCall_, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* answered) { portalAnswered(answered); });
+}
+
+void SleepHolds::askLogind() {
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected()) {
+        sayNotHeld("logind", whyNot(bus.lastError(), "system"));
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
+    call << QStringLiteral("sleep:idle") << QStringLiteral("Chimewick") << QString::fromUtf8(Reason)
+         << QStringLiteral("block");
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* answered) { logindAnswered(answered); });
+}
+
+void SleepHolds::portalAnswered(QDBusPendingCallWatcher* call) {
+    if (call != portalCall_)
+        return; // already taken in
+    portalCall_ = nullptr;
+    const QDBusPendingReply<QDBusObjectPath> reply = *call;
+    call->deleteLater();
+    if (reply.isError())
+        sayNotHeld("the desktop portal", reply.error().message());
+    else
+        portalRequest_ = reply.value().path();
+}
+
+void SleepHolds::logindAnswered(QDBusPendingCallWatcher* call) {
+    const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *call;
+    call->deleteLater();
+    if (reply.isError())
+        sayNotHeld("logind", reply.error().message());
+    else
+        logindLock_ = std::make_unique<QDBusUnixFileDescriptor>(reply.value());
+}
+
+void SleepHolds::closePortalRequest() {
+    if (portalRequest_.isEmpty())
+        return;
+    QDBusMessage close = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.portal.Desktop"), portalRequest_,
+        QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Close"));
+    // Waited for, so the portal has let go before the process ends.
+    QDBusConnection::sessionBus().call(close, QDBus::Block, 2000);
+    portalRequest_.clear();
+}
+
+#endif
+
+} // namespace chimewick
