@@ -52,8 +52,8 @@ bool SingleInstance::claim() {
             return false;
         QLocalServer::removeServer(name);
         if (!server_->listen(name)) {
-            qCWarning(messages).noquote()
-                << "a second start will open a second window:" << server_->errorString();
+            qCWarning(messages).noquote().nospace()
+                << "a second start will open a second window: " << server_->errorString();
             return true;
         }
     }

@@ -20,8 +20,8 @@ namespace chimewick {
 namespace {
 
 void sayNotHeld(const char* through, const QString& why) {
-    qCWarning(messages).noquote() << "cannot keep the computer awake through" << through
-                                  << Qt::nospace << ": " << why;
+    qCWarning(messages).noquote().nospace()
+        << "cannot keep the computer awake through " << through << ": " << why;
 }
 
 } // namespace
