@@ -10,6 +10,7 @@ namespace chimewick {
 
 BellPlayer::BellPlayer(const PlayerSettings& settings, QWidget* parent)
     : QWidget(parent), playback_(new Playback(this)), controls_(new PlayerControls(this)) {
+    setAccessibleName(tr("Player"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(controls_);

@@ -68,7 +68,7 @@ protected:
 } // namespace
 
 PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
-    setAccessibleName(tr("Player"));
+    setAccessibleName(tr("Player controls"));
     auto* display = new QFrame(this);
     display->setFrameShape(QFrame::StyledPanel);
     display->setFrameShadow(QFrame::Sunken);
