@@ -1,6 +1,6 @@
 #include "Benchmarks.h"
-#include "Clock.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "MemoryControls.h"
 
 #include <cstdio>

@@ -1,6 +1,7 @@
 #include "Clock.h"
 #include "ClockText.h"
 #include "ControlsSpy.h"
+#include "FakeClock.h"
 
 #include <QTest>
 #include <chrono>

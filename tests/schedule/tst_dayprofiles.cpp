@@ -1,8 +1,8 @@
-#include "Clock.h"
 #include "Color.h"
 #include "ControlsSpy.h"
 #include "DayProfiles.h"
 #include "Engine.h"
+#include "FakeClock.h"
 
 #include <QTest>
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "Clock.h"
 #include "Color.h"
 #include "ControlsSpy.h"
 #include "Engine.h"
+#include "FakeClock.h"
 
 #include <QTest>
 #include <filesystem>

@@ -3,8 +3,8 @@
 // holds, it must neither crash the tick nor ring the slot nor turn the box green, unless
 // it is exactly the clock text.
 
-#include "Clock.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "MemoryControls.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "BellCatalogue.h"
-#include "Clock.h"
 #include "ControlsSpy.h"
+#include "FakeClock.h"
 #include "ScheduleSlots.h"
 #include "Tick.h"
 

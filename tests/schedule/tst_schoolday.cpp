@@ -1,5 +1,5 @@
-#include "Clock.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "MemoryControls.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
 #include "ActionTable.h"
-#include "Clock.h"
 #include "ControlsSpy.h"
 #include "DayProfiles.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "StartUp.h"
 
 #include <QTest>

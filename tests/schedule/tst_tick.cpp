@@ -1,7 +1,7 @@
-#include "Clock.h"
 #include "Color.h"
 #include "ControlsSpy.h"
 #include "DayProfiles.h"
+#include "FakeClock.h"
 #include "Tick.h"
 
 #include <QTest>

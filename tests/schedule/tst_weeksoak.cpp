@@ -6,9 +6,9 @@
 // Every bell of the week is checked on its own, and every day's number of rings is
 // checked against a count made by hand from the timetable.
 
-#include "Clock.h"
 #include "Controls.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "MemoryControls.h"
 
 #include <QObject>

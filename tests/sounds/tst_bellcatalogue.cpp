@@ -1,7 +1,7 @@
 #include "BellCatalogue.h"
-#include "Clock.h"
 #include "ControlsSpy.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "WindowDescription.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+#include "PlayerRecordWriter.h"
 #include "PlayerSettings.h"
 
 #include <QTest>

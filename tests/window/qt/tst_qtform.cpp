@@ -1,7 +1,7 @@
 #include "BellPlayer.h"
 #include "CaptionButton.h"
-#include "Clock.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "ScheduleSlots.h"
