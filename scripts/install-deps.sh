@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the Debian 12 packages Chimewick needs to build, run, test and make its
 # bell sounds. Safe to run again: it installs only what is missing.
 set -euo pipefail
@@ -18,6 +22,8 @@ packages=(
   # making the bell sounds
   espeak-ng sox libsox-fmt-all ffmpeg
   clang-format
+  # every file names its licence (scripts/check-licences.sh)
+  reuse
   # the benchmarks: listening to the sound server's monitor
   libpulse-dev
 )
