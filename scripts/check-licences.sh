@@ -16,11 +16,10 @@ command -v reuse >/dev/null || {
 }
 
 status=0
-if ! reuse lint >/tmp/check-licences.$$ 2>&1; then
-  cat /tmp/check-licences.$$ >&2
+if ! report=$(reuse lint 2>&1); then
+  printf '%s\n' "$report" >&2
   status=1
 fi
-rm -f /tmp/check-licences.$$
 
 # Every file of the tree but what git ignores (the build folders).
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
