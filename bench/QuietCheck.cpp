@@ -1,6 +1,9 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Benchmarks.h"
-#include "Clock.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "MemoryControls.h"
 
 #include <cstdio>

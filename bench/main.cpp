@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The benchmarks of Chimewick, one per command:
 //   chimewick_bench ring [BELLS]                     ring timing against a plain timer
 //   chimewick_bench audible LABEL SETTLE_MS FILE...  audible start of the given bells

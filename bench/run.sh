@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds Chimewick and its benchmarks (Release) and runs the four of them:
 #   1. ring timing: the real window, engine and player, against a plain unaligned timer;
 #   2. audible start: from handing the player a bell to its first sound at a sound server;

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Debian package, made by CPack from the install rules: `cpack -G DEB` in a Release
 # tree (scripts/package.sh does it). Name and version come from the project.
 include(GNUInstallDirs)

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Strict warnings for the project's own targets, applied per target so that the
 # toolkit's headers are not held to them.
 add_library(chimewick_warnings INTERFACE)

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix:
 # the POSIX thread model, which gives std::thread and std::mutex).
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the Debian 12 packages Chimewick needs to build, run, test and make its
 # bell sounds. Safe to run again: it installs only what is missing.
 # Usage: scripts/install-deps.sh [--run]   (--run: only what building and running the
@@ -27,6 +31,8 @@ if [[ ${1:-} != --run ]]; then
     # making the bell sounds
     espeak-ng sox libsox-fmt-all ffmpeg
     clang-format
+    # every file names its licence (scripts/check-licences.sh)
+    reuse
     # the Debian package and its checks: CPack's DEB generator (dpkg-shlibdeps, file), lintian,
     # the desktop entry's and software centre's validators, a throwaway Debian root to install
     # it in, a private session bus, and the sound check's arithmetic

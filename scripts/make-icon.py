@@ -1,4 +1,8 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Draws Chimewick's icon, a golden bell with its clapper, and writes it out.
 
 Two hand-drawn images, 32x32 and 16x16 pixels, share one 16-colour palette. Outputs,

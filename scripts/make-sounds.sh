@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Makes Chimewick's 26 placeholder bell recordings: a short chime, then the caption
 # of the bell's button spoken by espeak-ng. Mono, 44.1 kHz; WMA and MP3 at 64 kbit/s,
 # the one WAV as 16-bit PCM. The chime starts on the very first sample, so the sound

@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what is missing, builds Chimewick (the program and its recordings, no tests)
 # and starts it.
 set -euo pipefail

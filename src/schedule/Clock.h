@@ -1,8 +1,9 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <chrono>
-#include <utility>
-#include <vector>
 
 namespace chimewick {
 
@@ -37,35 +38,5 @@ public:
     Seconds now() const override;
     LocalTime toLocal(Seconds moment) const override;
 };
-
-// A clock that moves only when told, with a time zone of the test's making.
-class FakeClock : public Clock {
-public:
-    // Starts at the given local time under a UTC offset of zero.
-    FakeClock(int year, unsigned month, unsigned day, int hour, int minute, int second);
-
-    Seconds now() const override { return now_; }
-    LocalTime toLocal(Seconds moment) const override;
-
-    void set(Seconds moment) { now_ = moment; }
-    // Sets the clock so that local time shows the given moment (under the offset in force).
-    void setLocal(int year, unsigned month, unsigned day, int hour, int minute, int second);
-    void advance(std::chrono::seconds by) { now_ += by; }
-    void advanceSecond() { advance(std::chrono::seconds(1)); }
-    void advanceMinute() { advance(std::chrono::minutes(1)); }
-    void advanceDay() { advance(std::chrono::days(1)); }
-
-    // From the given moment on, local time is UTC plus the offset.
-    void setUtcOffsetFrom(Seconds from, std::chrono::seconds offset);
-
-    std::chrono::seconds utcOffsetAt(Seconds moment) const;
-
-private:
-    Seconds now_;
-    std::vector<std::pair<Seconds, std::chrono::seconds>> offsets_; // sorted by moment
-};
-
-// Local time of a moment under a fixed offset from UTC.
-LocalTime localTimeAt(Seconds moment, std::chrono::seconds utcOffset);
 
 } // namespace chimewick

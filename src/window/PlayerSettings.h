@@ -1,10 +1,12 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace chimewick {
 
@@ -49,7 +51,6 @@ public:
 
 // The stored form: a version word 0x300, then each setting as an OLE Automation variant
 // type tag and its little-endian value, then the extent.
-std::vector<std::uint8_t> encodePlayerSettings(const PlayerSettings& settings);
 PlayerSettings decodePlayerSettings(std::span<const std::uint8_t> record);
 
 // The player's settings as the window description stores them.

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Reads a running program's window over AT-SPI: every showing control that takes the focus
 # must have a name, and none may carry a frame's caption unless it is that frame. Also
 # requires the clock warning to be read out from the player's display.

@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs the real program on a virtual display with its accessibility bridge on, on private
 # session and system buses, and reads the window over AT-SPI as a screen reader does: every
 # control that takes the focus has a name of its own, and the player's display reads out the

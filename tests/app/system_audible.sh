@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs the real program on a virtual display with its clock set just before the first
 # bell of a Monday, and listens at the sound server's null sink: the bell must be heard,
 # from the second it is due, for about the length of its recording.

@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The real program on a 1280x800 virtual display as a desktop runs it: a session bus of its
 # own and, but for centred_bare, a window manager (openbox). One case per run:
 #   centred_wm, centred_bare  the whole window, frame included, is centred within 2 px;

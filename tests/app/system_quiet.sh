@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs the real program for a few seconds on a virtual display under strace and checks
 # that it opens no internet socket and creates or writes no file in its own folder or in
 # the home folder, other than the toolkit's caches.

@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Checks the Debian package made by scripts/package.sh: what it installs and where, the
 # Depends on what the program loads at run time, lintian with no error, and that the
 # system-wide autostart entry comes only with CHIMEWICK_AUTOSTART.

@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # A fresh Debian 12 from the package alone: makes a throwaway root (debootstrap, minbase:
 # none of the build's packages), installs the package with `apt-get install ./<deb>`,
 # starts /usr/bin/chimewick there under xvfb-run, checks that its window appears and that

@@ -1,6 +1,10 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Clock.h"
 #include "ClockText.h"
 #include "ControlsSpy.h"
+#include "FakeClock.h"
 #include "MemoryControls.h"
 #include "ScheduleSlots.h"
 #include "Tick.h"

@@ -1,8 +1,11 @@
-#include "Clock.h"
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Color.h"
 #include "ControlsSpy.h"
 #include "DayProfiles.h"
 #include "Engine.h"
+#include "FakeClock.h"
 
 #include <QTest>
 #include <algorithm>

@@ -1,7 +1,10 @@
-#include "Clock.h"
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Color.h"
 #include "ControlsSpy.h"
 #include "Engine.h"
+#include "FakeClock.h"
 
 #include <QTest>
 #include <filesystem>

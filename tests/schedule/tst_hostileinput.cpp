@@ -1,10 +1,13 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Time boxes holding what an operator, a paste or a broken keyboard layout might leave in
 // them. The tick compares each box with the clock text as exact text: whatever a box
 // holds, it must neither crash the tick nor ring the slot nor turn the box green, unless
 // it is exactly the clock text.
 
-#include "Clock.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "MemoryControls.h"
 
 #include <QByteArray>

@@ -1,6 +1,9 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "BellCatalogue.h"
-#include "Clock.h"
 #include "ControlsSpy.h"
+#include "FakeClock.h"
 #include "ScheduleSlots.h"
 #include "Tick.h"
 

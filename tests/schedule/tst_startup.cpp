@@ -1,8 +1,11 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ActionTable.h"
-#include "Clock.h"
 #include "ControlsSpy.h"
 #include "DayProfiles.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "StartUp.h"
 
 #include <QTest>

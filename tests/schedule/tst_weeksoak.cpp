@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A school week of the bell engine on simulated time. The engine runs with its controls
 // in memory and a fake clock from Monday 2026-03-23 06:00 to the Monday after, driven by
 // a timer that behaves like a real one on a busy computer: mostly every 1000 ms, now and
@@ -6,9 +9,9 @@
 // Every bell of the week is checked on its own, and every day's number of rings is
 // checked against a count made by hand from the timetable.
 
-#include "Clock.h"
 #include "Controls.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "MemoryControls.h"
 
 #include <QObject>

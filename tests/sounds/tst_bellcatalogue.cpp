@@ -1,7 +1,10 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "BellCatalogue.h"
-#include "Clock.h"
 #include "ControlsSpy.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "WindowDescription.h"
 
 #include <QTest>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Test helpers shared by the engine's tests: readable failure output for standard

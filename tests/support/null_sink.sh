@@ -1,4 +1,8 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: Chimewick developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Starts or stops a PulseAudio server with one null sink, "bells", whose socket lies in
 # the given runtime folder, so tests can play through a real sound server and listen to
 # what it plays at the sink's monitor.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "PlayerRecordWriter.h"
 #include "PlayerSettings.h"
 
 #include <QTest>

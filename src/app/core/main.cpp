@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Chimewick's core without a window: the start-up selection and one tick on the system
 // clock, on controls held in memory. Prints the clock text and the bell the tick handed
 // to the player, if one was due.

@@ -1,7 +1,10 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "BellPlayer.h"
 #include "CaptionButton.h"
-#include "Clock.h"
 #include "Engine.h"
+#include "FakeClock.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "ScheduleSlots.h"
