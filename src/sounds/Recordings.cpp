@@ -43,7 +43,7 @@ std::u32string folded(std::string_view utf8) {
     for (std::size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
         const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        char32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
         bool valid = lead < 0x80 || (lead >= 0xC2 && lead <= 0xF4 && i + length <= utf8.size());
         for (std::size_t k = 1; valid && k < length; ++k) {
             const auto next = static_cast<unsigned char>(utf8[i + k]);
