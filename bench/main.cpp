@@ -2,6 +2,7 @@
 //   chimewick_bench ring [BELLS]                     ring timing against a plain timer
 //   chimewick_bench audible LABEL SETTLE_MS FILE...  audible start of the given bells
 //   chimewick_bench paplay LABEL SETTLE_MS FILE...   the same through paplay, for comparison
+//   chimewick_bench whole [RINGS]                    the whole path: timetable to first sound
 //   chimewick_bench quiet "YYYY-MM-DD HH:MM:SS" SECONDS
 //                                                    exit 0 when nothing rings then
 #include "Benchmarks.h"
@@ -20,10 +21,13 @@ int main(int argc, char** argv) {
         return bench::runAudibleStart(argc, argv, argv[2], files, std::atoi(argv[3]),
                                       command == "paplay");
     }
+    if (command == "whole")
+        return bench::runWholePath(argc, argv, argc > 2 ? std::atoi(argv[2]) : 10);
     if (command == "quiet" && argc > 3)
         return bench::runQuietCheck(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
                  "usage: chimewick_bench ring [BELLS] | audible|paplay LABEL SETTLE_MS FILE... | "
+                 "whole [RINGS] | "
                  "quiet \"YYYY-MM-DD HH:MM:SS\" SECONDS\n");
     return 2;
 }
