@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QMediaPlayer>
 #include <QProcess>
 #include <chrono>
 #include <cmath>
@@ -160,6 +161,7 @@ int runWholePath(int argc, char** argv, int rings) {
     std::printf("  %-12s %7s | %6s %6s %8s %6s | %s\n", "due", "sound", "shown", "handed",
                 "returned", "tick", "window thread busy between due and sound");
     std::vector<double> delays;
+    std::vector<double> heardMs;
     int silent = 0;
     for (int i = 0; i < rings; ++i) {
         // Silence before the ring, so the onset is this bell's.
@@ -205,9 +207,13 @@ int runWholePath(int argc, char** argv, int rings) {
                     text.c_str(), onset - due, controls.shownMs - due, controls.handInMs - due,
                     controls.handOutMs - due, controls.greenMs - due, busy, kinds.c_str(), due);
         std::fflush(stdout);
-        // A moment of the bell, then stopped as the operator would: the next ring comes sooner.
-        waitFor([] { return false; }, 400, 50);
-        playback.stop();
+        // The bell rings through: how long it was heard tells whether its end was cut.
+        waitFor([&] { return playback.mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia; },
+                15000, 20);
+        waitFor([&] { return monotonicMs() - listener.lastLoudMs() > 300; }, 15000, 10);
+        heardMs.push_back(listener.lastLoudMs() - onset);
+        std::printf("  %-12s heard for %.1f ms of %lld ms\n", "", heardMs.back(),
+                    static_cast<long long>(playback.mediaPlayer()->duration()));
     }
     if (delays.empty())
         delays.push_back(std::nan(""));
