@@ -6,7 +6,7 @@
 #   4. whole path: the real window ringing bells typed into its timetable, from the due
 #      second's start to the first sound at the sink, beside paplay's start as a yardstick.
 # Prints the figures and one summary at the end. Installs nothing: scripts/install-deps.sh
-# does. Takes about four minutes.
+# does. Takes about six minutes.
 #
 #   bench/run.sh [BUILD_DIR]        (default: build/bench)
 set -euo pipefail
