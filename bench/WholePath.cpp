@@ -127,13 +127,14 @@ int runWholePath(int argc, char** argv, int rings) {
     waitFor([] { return false; }, 500, 50); // the listener finds its origin
     std::vector<double> paplay;
     const QString wav = folder + QStringLiteral("/Shareera Suwatha 2.wav");
-    for (int i = 0; i < 3; ++i) {
+    // The first paplay against a fresh server starts about 1.5 s late, once: a warm-up.
+    for (int i = 0; i < 4; ++i) {
         waitFor([&] { return monotonicMs() - listener.lastLoudMs() > 300; }, 15000, 10);
         const double start = monotonicMs();
         listener.arm(start);
         QProcess process;
         process.start(QStringLiteral("paplay"), {wav});
-        if (waitFor([&] { return !std::isnan(listener.onsetMs()); }, 5000, 10))
+        if (waitFor([&] { return !std::isnan(listener.onsetMs()); }, 5000, 10) && i > 0)
             paplay.push_back(listener.onsetMs() - start);
         process.kill();
         process.waitForFinished(2000);
