@@ -19,7 +19,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <gst/gst.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -156,9 +155,6 @@ int runWholePath(int argc, char** argv, int rings) {
     std::printf("whole path: %d rings from the timetable, each typed into T1 or T2 three seconds "
                 "ahead; ms from the due second's start\n",
                 rings);
-    // GStreamer's debug log counts from its own start; this puts its lines on our clock.
-    std::printf("  GStreamer's debug clock starts at %.3f ms monotonic\n",
-                monotonicMs() - static_cast<double>(gst_util_get_timestamp()) / 1e6);
     std::printf("  %-12s %7s | %6s %6s %8s %6s | %s\n", "due", "sound", "shown", "handed",
                 "returned", "tick", "window thread busy between due and sound");
     std::vector<double> delays;
