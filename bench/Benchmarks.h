@@ -16,6 +16,10 @@ int runRingTiming(int argc, char** argv, int bells);
 int runAudibleStart(int argc, char** argv, const char* label, const std::vector<std::string>& files,
                     int settleMs, bool viaPaplay);
 
+// The whole path: the real window and clock ringing a bell typed into its timetable, from the
+// due second's start to the first loud sample at the sink, with where the time went.
+int runWholePath(int argc, char** argv, int rings);
+
 // Whether the program, started at the given local time, rings nothing for that many seconds.
 int runQuietCheck(const std::string& localTime, int seconds);
 

@@ -5,6 +5,7 @@
 //   chimewick_bench ring [BELLS]                     ring timing against a plain timer
 //   chimewick_bench audible LABEL SETTLE_MS FILE...  audible start of the given bells
 //   chimewick_bench paplay LABEL SETTLE_MS FILE...   the same through paplay, for comparison
+//   chimewick_bench whole [RINGS]                    the whole path: timetable to first sound
 //   chimewick_bench quiet "YYYY-MM-DD HH:MM:SS" SECONDS
 //                                                    exit 0 when nothing rings then
 //   chimewick_bench tick [TICKS]                     the tick's cost on the real clock and zone
@@ -26,10 +27,13 @@ int main(int argc, char** argv) {
     }
     if (command == "tick")
         return bench::runTickCost(argc > 2 ? std::atoi(argv[2]) : 100000);
+    if (command == "whole")
+        return bench::runWholePath(argc, argv, argc > 2 ? std::atoi(argv[2]) : 10);
     if (command == "quiet" && argc > 3)
         return bench::runQuietCheck(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
                  "usage: chimewick_bench ring [BELLS] | audible|paplay LABEL SETTLE_MS FILE... | "
+                 "whole [RINGS] | "
                  "quiet \"YYYY-MM-DD HH:MM:SS\" SECONDS | tick [TICKS]\n");
     return 2;
 }

@@ -3,13 +3,15 @@
 # SPDX-FileCopyrightText: Chimewick developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Builds Chimewick and its benchmarks (Release) and runs the four of them:
+# Builds Chimewick and its benchmarks (Release) and runs the five of them:
 #   1. ring timing: the real window, engine and player, against a plain unaligned timer;
 #   2. audible start: from handing the player a bell to its first sound at a sound server;
 #   3. idle cost: the real program's CPU share and memory with no bell due;
-#   4. tick cost: one tick on the real clock, the zone read afresh each time.
+#   4. tick cost: one tick on the real clock, the zone read afresh each time;
+#   5. whole path: the real window ringing bells typed into its timetable, from the due
+#      second's start to the first sound at the sink, beside paplay's start as a yardstick.
 # Prints the figures and one summary at the end. Installs nothing: scripts/install-deps.sh
-# does. Takes about four minutes.
+# does. Takes about six minutes.
 #
 #   bench/run.sh [BUILD_DIR]        (default: build/bench)
 set -euo pipefail
@@ -122,6 +124,11 @@ echo "== 4. tick cost (the computer's own zone, read afresh at each tick)"
 tick=$(result "$work/tick.out")
 
 echo
+echo "== 5. whole path (ms from the due second's start to the first sound at the sink)"
+"${xvfb[@]}" "$bin/chimewick_bench" whole 12 2>"$work/whole.err" | tee "$work/whole.out"
+whole=$(result "$work/whole.out")
+
+echo
 echo "== summary"
 echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), Debian $(cat /etc/debian_version), Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null | cut -d+ -f1), GStreamer $(gst-inspect-1.0 --version 2>/dev/null | sed -n 's/^GStreamer //p')"
 printf '%-44s %8s %8s %8s %8s   %s\n' "ring timing, ms after the second began" min median p99 max target
@@ -141,6 +148,10 @@ for label in wma mp3 wav; do
 done
 echo "  the sound server saw $audible_underruns underruns of the player's streams in $rings rings (one at each sound's end is normal)"
 printf '%-44s %8s %8s %8s   %s\n' "tick cost, microseconds (median, p99, max)" "$(field "$tick" tick_median_us)" "$(field "$tick" tick_p99_us)" "$(field "$tick" tick_max_us)" "far below 1000"
+printf '%-44s %8s %8s %8s %8s %8s   %s\n' "whole path, ms after the second began" first "later min" median max silent target
+printf '%-44s %8s %8s %8s %8s %8s   %s\n' "  timetable to first sound" "$(field "$whole" first)" "$(field "$whole" later_min)" "$(field "$whole" later_median)" "$(field "$whole" later_max)" \
+    "$(field "$whole" silent)" "first <= 80, median <= 40, max <= 60"
+echo "  yardstick: paplay starts sound $(field "$whole" paplay_median) ms (median) after its launch"
 printf '%-44s %8s   %s\n' "idle CPU, % of one core" "$idle_cpu" "<= 0.2"
 printf '%-44s %8s   %s\n' "idle resident memory, MB (mean; max)" "$idle_rss; $idle_rss_max" "<= 80"
 echo "  $rss_parts"

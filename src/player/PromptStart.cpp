@@ -7,6 +7,8 @@
 
 #include <QString>
 #include <QThreadPool>
+#include <chrono>
+#include <condition_variable>
 #include <gst/gst.h>
 #include <mutex>
 #include <string>
@@ -19,15 +21,25 @@ namespace chimewick::promptstart {
 // after a 20 ms wait; and the first bell of a run also loads the decoders' plugins (libav
 // alone takes about 90 ms). Qt gives no access to its pipeline, so the sink is tuned when
 // GStreamer adds it to a bin, and the plugins are loaded beside the window at start.
+//
+// Measured from the timetable's second to the first sound, the sink's clock still cost about
+// 40 ms: a synchronised audio sink places a recording's first sample one whole buffer after
+// the moment it starts, and plays silence until then. The sink is therefore left
+// unsynchronised: each sample follows the one before as soon as it is decoded, so the first
+// one is heard at once. Unsynchronised, the sink would pass the end of the stream on while its
+// last buffer still waited to be heard, and the player, ending the recording, would cut that
+// off; so the end is held back for as long as a buffer takes to play out.
 namespace {
 
-// Small enough to start a bell within about 60 ms, large enough that a busy computer does not
-// starve the sound server.
+// Large enough that a busy computer does not starve the sound server; unsynchronised, the sink
+// no longer makes a bell wait for its buffer, only its end.
 constexpr gint64 BufferTimeUs = 50000;
 constexpr gint64 LatencyTimeUs = 10000;
 // The time granted to the stages before the sink, added to the latency and waited out at every
 // start; a bell is read from a file and decoded ahead of the sink, so a short one does.
 constexpr guint64 ProcessingDeadlineNs = 5000000;
+// How long the end of a recording is held back: the sink's buffer and the server's own share.
+constexpr gint64 EndHoldUs = BufferTimeUs + 20000;
 
 // The plugins that opening a WMA, MP3 or WAV bell loads.
 constexpr const char* Plugins[] = {
@@ -51,6 +63,45 @@ std::mutex sinkMutex;
 std::string sinkName;
 bool sinkTuned = false;
 
+// Holds the end of a stream at the sink until what it buffered has played out; a flush (a stop,
+// a seek) ends the wait at once. A new recording handed over in those last milliseconds waits
+// for the rest of them, as the synchronised sink made it wait.
+class EndHold {
+public:
+    static GstPadProbeReturn onEvent(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<EndHold*>(data);
+        switch (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info))) {
+        case GST_EVENT_EOS:
+            self->hold();
+            break;
+        case GST_EVENT_FLUSH_START:
+            self->release();
+            break;
+        default:
+            break;
+        }
+        return GST_PAD_PROBE_OK;
+    }
+    static void destroy(gpointer data) { delete static_cast<EndHold*>(data); }
+
+private:
+    void hold() {
+        std::unique_lock lock(mutex_);
+        flushed_ = false;
+        changed_.wait_for(lock, std::chrono::microseconds(EndHoldUs), [this] { return flushed_; });
+    }
+    void release() {
+        {
+            const std::lock_guard lock(mutex_);
+            flushed_ = true;
+        }
+        changed_.notify_all();
+    }
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool flushed_ = false;
+};
+
 // Runs on every element that any bin of the process takes in.
 gboolean onElementAdded(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
     if (count < 2 || !G_VALUE_HOLDS_OBJECT(&values[1]))
@@ -63,9 +114,17 @@ gboolean onElementAdded(GSignalInvocationHint*, guint count, const GValue* value
     const char* name = factory ? gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory))
                                : G_OBJECT_TYPE_NAME(element);
     const bool pulse = g_strcmp0(G_OBJECT_TYPE_NAME(element), "GstPulseSink") == 0;
-    if (pulse)
+    if (pulse) {
         g_object_set(element, "buffer-time", BufferTimeUs, "latency-time", LatencyTimeUs,
-                     "processing-deadline", ProcessingDeadlineNs, nullptr);
+                     "processing-deadline", ProcessingDeadlineNs, "sync", FALSE, nullptr);
+        if (GstPad* pad = gst_element_get_static_pad(element, "sink")) {
+            gst_pad_add_probe(pad,
+                              static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
+                                                           GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+                              EndHold::onEvent, new EndHold, EndHold::destroy);
+            gst_object_unref(pad);
+        }
+    }
     const std::lock_guard lock(sinkMutex);
     sinkName = name;
     sinkTuned = pulse;
@@ -99,7 +158,7 @@ void reportOnce() {
         if (sinkTuned)
             qCInfo(messages).noquote()
                 << QStringLiteral("tuned the sound sink %1 to start bells promptly: buffer %2 "
-                                  "ms, latency %3 ms, processing deadline %4 ms")
+                                  "ms, latency %3 ms, processing deadline %4 ms, unsynchronised")
                        .arg(name)
                        .arg(BufferTimeUs / 1000)
                        .arg(LatencyTimeUs / 1000)

@@ -566,14 +566,17 @@ void TestBellPlayer::soundSinkIsTuned() {
         gint64 buffer = 0;
         gint64 latency = 0;
         guint64 deadline = 0;
+        gboolean sync = TRUE;
         g_object_get(*playing, "buffer-time", &buffer, "latency-time", &latency,
-                     "processing-deadline", &deadline, nullptr);
+                     "processing-deadline", &deadline, "sync", &sync, nullptr);
         QCOMPARE(buffer, 50000);
         QCOMPARE(latency, 10000);
         QCOMPARE(deadline, 5000000u);
+        QVERIFY(!sync); // the first sample is played at once, not a buffer later
         expected =
             QStringLiteral("chimewick: tuned the sound sink pulsesink to start bells "
-                           "promptly: buffer 50 ms, latency 10 ms, processing deadline 5 ms");
+                           "promptly: buffer 50 ms, latency 10 ms, processing deadline 5 ms, "
+                           "unsynchronised");
     }
     QCOMPARE(lines, QStringList{expected});
     for (GstElement* sink : std::exchange(sinks, {}))

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "Stats.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <mutex>
+#include <pulse/error.h>
+#include <pulse/simple.h>
+#include <thread>
+#include <vector>
+
+namespace bench {
+
+constexpr int Rate = 48000;
+// Two milliseconds a read: the onset is placed within the read by its sample index, and
+// the reads' timing fixes where the stream's samples lie on the clock.
+constexpr int ReadFrames = Rate / 500;
+// About -50 dBFS: far above the converters' dither, far below any chime.
+constexpr int Loud = 100;
+
+// Listens to the sink's monitor and says where on the monotonic clock the first loud sample
+// after a given moment lay.
+class Listener {
+public:
+    explicit Listener(const char* device) {
+        const pa_sample_spec format{PA_SAMPLE_S16LE, Rate, 1};
+        pa_buffer_attr attr{};
+        attr.maxlength = std::numeric_limits<std::uint32_t>::max();
+        attr.fragsize = static_cast<std::uint32_t>(ReadFrames * 2);
+        int error = 0;
+        stream_ = pa_simple_new(nullptr, "chimewick-bench", PA_STREAM_RECORD, device, "monitor",
+                                &format, nullptr, &attr, &error);
+        if (!stream_) {
+            std::fprintf(stderr, "cannot listen to %s: %s\n", device ? device : "(default)",
+                         pa_strerror(error));
+            return;
+        }
+        thread_ = std::thread([this] { run(); });
+    }
+    ~Listener() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (stream_)
+            pa_simple_free(stream_);
+    }
+    bool ok() const { return stream_ != nullptr; }
+
+    // Looks for the first loud sample that lies after the given moment.
+    void arm(double afterMs) {
+        const std::lock_guard lock(mutex_);
+        armedAfter_ = afterMs;
+        onsetFrame_ = -1;
+    }
+    // Where the onset lies, ms on the monotonic clock, or NaN while none is heard.
+    double onsetMs() const {
+        const std::lock_guard lock(mutex_);
+        return onsetFrame_ < 0 ? std::nan("") : timeOf(onsetFrame_);
+    }
+    // Monotonic ms of the latest loud sample.
+    double lastLoudMs() const {
+        const std::lock_guard lock(mutex_);
+        return lastLoudFrame_ < 0 ? -1e12 : timeOf(lastLoudFrame_);
+    }
+
+private:
+    double timeOf(std::int64_t frame) const {
+        return origin_ + static_cast<double>(frame) * 1e3 / Rate;
+    }
+
+    void run() {
+        std::vector<std::int16_t> buffer(ReadFrames);
+        while (!stop_) {
+            int error = 0;
+            if (pa_simple_read(stream_, buffer.data(), buffer.size() * sizeof(std::int16_t),
+                               &error) < 0) {
+                std::fprintf(stderr, "monitor read failed: %s\n", pa_strerror(error));
+                return;
+            }
+            const double now = monotonicMs();
+            const std::lock_guard lock(mutex_);
+            frames_ += ReadFrames;
+            // A read returns no earlier than its last sample arrived; the earliest such
+            // return fixes the stream's origin best.
+            origin_ = std::min(origin_, now - static_cast<double>(frames_) * 1e3 / Rate);
+            for (int i = 0; i < ReadFrames; ++i) {
+                if (std::abs(static_cast<int>(buffer[static_cast<std::size_t>(i)])) < Loud)
+                    continue;
+                const std::int64_t frame = frames_ - ReadFrames + i;
+                lastLoudFrame_ = frame;
+                if (onsetFrame_ < 0 && !std::isnan(armedAfter_) && timeOf(frame) >= armedAfter_)
+                    onsetFrame_ = frame;
+            }
+        }
+    }
+
+    pa_simple* stream_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::int64_t frames_ = 0;
+    double origin_ = std::numeric_limits<double>::max();
+    double armedAfter_ = std::nan("");
+    std::int64_t onsetFrame_ = -1;
+    std::int64_t lastLoudFrame_ = -1;
+};
+
+} // namespace bench
