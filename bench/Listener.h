@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "Stats.h"
