@@ -5,6 +5,7 @@
 #include "Playback.h"
 #include "PlayerControls.h"
 #include "PlayerSettings.h"
+#include "StderrCapture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,39 +46,6 @@ QString thirdParty(const QString& name) {
 PlayerSettings storedSettings() {
     return chimewick::decodePlayerSettings(chimewick::wmpStateRecord());
 }
-
-// Collects what is written to standard error, so that the player's own lines can be counted.
-class StderrCapture {
-public:
-    StderrCapture() {
-        file_.open();
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        dup2(file_.handle(), STDERR_FILENO);
-    }
-    ~StderrCapture() { restore(); }
-    QStringList playerLines() {
-        restore();
-        file_.seek(0);
-        QStringList lines;
-        for (const QByteArray& line : file_.readAll().split('\n'))
-            if (line.startsWith("chimewick: "))
-                lines << QString::fromLocal8Bit(line);
-        return lines;
-    }
-
-private:
-    void restore() {
-        if (saved_ < 0)
-            return;
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-        saved_ = -1;
-    }
-    QTemporaryFile file_;
-    int saved_ = -1;
-};
 
 bool dialogShown() {
     const auto windows = QApplication::topLevelWidgets();
@@ -385,7 +353,7 @@ void TestBellPlayer::failureIsReported() {
     player.setUrl(path);
     QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, playTimeout);
     QTest::qWait(500); // a late second report from the decoder would show here
-    const QStringList lines = capture.playerLines();
+    const QStringList lines = capture.lines();
 
     QCOMPARE(failures.count(), 1);
     const QString message = failures.first().first().toString();
@@ -549,7 +517,7 @@ void TestBellPlayer::soundSinkIsTuned() {
         player.setUrl(shipped(name));
         QTRY_VERIFY_WITH_TIMEOUT(player.playback()->mediaPlayer()->position() > 300, playTimeout);
     }
-    const QStringList lines = capture.playerLines();
+    const QStringList lines = capture.lines();
     g_signal_remove_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), hook);
     const std::lock_guard lock(sinksMutex);
     const auto playing = std::find_if(sinks.begin(), sinks.end(), [](GstElement* sink) {

@@ -6,6 +6,7 @@
 #include "PlayerSettings.h"
 #include "SoundOutputWatch.h"
 #include "StandingWarnings.h"
+#include "StderrCapture.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -89,39 +90,6 @@ private:
     QProcess daemon_;
     QProcess mock_;
     QString address_;
-};
-
-// The program's lines on standard error while it lives.
-class StderrCapture {
-public:
-    StderrCapture() {
-        file_.open();
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        dup2(file_.handle(), STDERR_FILENO);
-    }
-    ~StderrCapture() { restore(); }
-    QStringList lines() {
-        restore();
-        file_.seek(0);
-        QStringList found;
-        for (const QByteArray& line : file_.readAll().split('\n'))
-            if (line.startsWith("chimewick: "))
-                found << QString::fromLocal8Bit(line);
-        return found;
-    }
-
-private:
-    void restore() {
-        if (saved_ < 0)
-            return;
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-        saved_ = -1;
-    }
-    QTemporaryFile file_;
-    int saved_ = -1;
 };
 
 // What pactl printed; a failure is reported and fails the test at its next check.

@@ -1,0 +1,48 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <unistd.h>
+
+// Collects what the process writes to standard error while it lives, so that the
+// program's own lines ("chimewick: ...") can be read and counted.
+class StderrCapture {
+public:
+    StderrCapture() {
+        file_.open();
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        dup2(file_.handle(), STDERR_FILENO);
+    }
+    ~StderrCapture() { restore(); }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+
+    // The program's lines so far; standard error goes back where it was.
+    QStringList lines() {
+        restore();
+        file_.seek(0);
+        QStringList found;
+        for (const QByteArray& line : file_.readAll().split('\n'))
+            if (line.startsWith("chimewick: "))
+                found << QString::fromLocal8Bit(line);
+        return found;
+    }
+
+private:
+    void restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        saved_ = -1;
+    }
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
