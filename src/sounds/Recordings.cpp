@@ -62,6 +62,12 @@ std::u32string folded(std::string_view utf8) {
     return out;
 }
 
+// A path's file name as UTF-8, whatever the system's own form of names (UTF-16 on Windows).
+std::u32string foldedName(const std::filesystem::path& path) {
+    const std::u8string name = path.filename().u8string();
+    return folded(std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
+}
+
 } // namespace
 
 std::optional<std::filesystem::path> findRecording(const std::filesystem::path& path) {
@@ -69,9 +75,9 @@ std::optional<std::filesystem::path> findRecording(const std::filesystem::path& 
     if (std::filesystem::is_regular_file(path, error))
         return path;
     std::optional<std::filesystem::path> match;
-    const std::u32string wanted = folded(path.filename().native());
+    const std::u32string wanted = foldedName(path);
     for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), error)) {
-        if (folded(entry.path().filename().native()) != wanted || !entry.is_regular_file(error))
+        if (foldedName(entry.path()) != wanted || !entry.is_regular_file(error))
             continue;
         if (match)
             return std::nullopt; // two candidates: playing either would be a guess
