@@ -172,10 +172,10 @@ private slots:
     void colouredFacesAreFlat() {
         QFETCH(QString, button);
         QtForm form;
-        const ControlSpec& spec = findControl(button.toStdString());
-        const QColor face(redOf(*spec.backColor), greenOf(*spec.backColor),
-                          blueOf(*spec.backColor));
-        QWidget* w = form.widget(spec.name);
+        const ControlSpec& described = findControl(button.toStdString());
+        const QColor face(redOf(*described.backColor), greenOf(*described.backColor),
+                          blueOf(*described.backColor));
+        QWidget* w = form.widget(described.name);
         const QImage shot = w->grab().toImage();
         const QRect inner =
             QRect(QPoint(0, 0), w->size()).adjusted(1, 1, -1, -1); // inside the border
@@ -194,7 +194,7 @@ private slots:
             same * 4 > inner.width() * inner.height() * 3,
             qPrintable(QString("%1 of %2 pixels").arg(same).arg(inner.width() * inner.height())));
         QVERIFY2(captionContrast >= 3, qPrintable(QString::number(captionContrast)));
-        QCOMPARE(w->isEnabled(), spec.enabled);
+        QCOMPARE(w->isEnabled(), described.enabled);
     }
 
     void tabWalk() {
