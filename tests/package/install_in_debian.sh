@@ -184,8 +184,11 @@ while IFS= read -r path; do
 done <"$work/files"
 while IFS= read -r path; do
   left+=("${path#"$root"}")
+# The user's runtime folder (/run/bells here, a tmpfs cleared at logout on a desktop) holds
+# the running copy's socket, which a copy stopped by a signal leaves: it is no package file.
 done < <(find "$root" -xdev -iname '*chimewick*' -not -path "$root/var/log/*" \
-  -not -path "$root/var/cache/apt/*" -not -path "$root/var/lib/apt/*" -not -path "$root/tmp/*")
+  -not -path "$root/var/cache/apt/*" -not -path "$root/var/lib/apt/*" -not -path "$root/tmp/*" \
+  -not -path "$root/run/bells/*")
 if ((${#left[@]})); then
   printf 'install_in_debian: left after purge: %s\n' "${left[@]}" >&2
   exit 1
