@@ -7,6 +7,7 @@
 #include "ClockText.h"
 #include "Engine.h"
 #include "EventWait.h"
+#include "ForwardingControls.h"
 #include "Listener.h"
 #include "Playback.h"
 #include "QtControls.h"
@@ -63,39 +64,25 @@ private:
 };
 
 // What the tick did and when (monotonic ms); passes every operation through.
-class TickTimes : public chimewick::Controls {
+class TickTimes : public ForwardingControls {
 public:
-    explicit TickTimes(chimewick::Controls& inner) : inner_(inner) {}
+    explicit TickTimes(chimewick::Controls& inner) : ForwardingControls(inner) {}
     double shownMs = 0, handInMs = 0, handOutMs = 0, greenMs = 0;
 
-    int checkValue(std::string_view box) const override { return inner_.checkValue(box); }
-    void setCheckValue(std::string_view box, int value) override {
-        inner_.setCheckValue(box, value);
-    }
-    std::string text(std::string_view box) const override { return inner_.text(box); }
     void setText(std::string_view box, std::string_view text) override {
         if (box == "Text1")
             shownMs = monotonicMs();
-        inner_.setText(box, text);
-    }
-    bool textEquals(std::string_view box, std::string_view expected) const override {
-        return inner_.textEquals(box, expected);
+        ForwardingControls::setText(box, text);
     }
     void setBackColor(std::string_view box, chimewick::Color color) override {
-        inner_.setBackColor(box, color);
+        ForwardingControls::setBackColor(box, color);
         greenMs = monotonicMs();
-    }
-    void setEnabled(std::string_view button, bool enabled) override {
-        inner_.setEnabled(button, enabled);
     }
     void setPlayerUrl(std::string_view player, std::string_view path) override {
         handInMs = monotonicMs();
-        inner_.setPlayerUrl(player, path);
+        ForwardingControls::setPlayerUrl(player, path);
         handOutMs = monotonicMs();
     }
-
-private:
-    chimewick::Controls& inner_;
 };
 
 const char* eventName(int type) {
