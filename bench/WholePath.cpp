@@ -64,23 +64,23 @@ private:
 };
 
 // What the tick did and when (monotonic ms); passes every operation through.
-class TickTimes : public ForwardingControls {
+class TickTimes : public chimewick::ForwardingControls {
 public:
-    explicit TickTimes(chimewick::Controls& inner) : ForwardingControls(inner) {}
+    explicit TickTimes(chimewick::Controls& inner) : chimewick::ForwardingControls(inner) {}
     double shownMs = 0, handInMs = 0, handOutMs = 0, greenMs = 0;
 
     void setText(std::string_view box, std::string_view text) override {
         if (box == "Text1")
             shownMs = monotonicMs();
-        ForwardingControls::setText(box, text);
+        chimewick::ForwardingControls::setText(box, text);
     }
     void setBackColor(std::string_view box, chimewick::Color color) override {
-        ForwardingControls::setBackColor(box, color);
+        chimewick::ForwardingControls::setBackColor(box, color);
         greenMs = monotonicMs();
     }
     void setPlayerUrl(std::string_view player, std::string_view path) override {
         handInMs = monotonicMs();
-        ForwardingControls::setPlayerUrl(player, path);
+        chimewick::ForwardingControls::setPlayerUrl(player, path);
         handOutMs = monotonicMs();
     }
 };

@@ -12,6 +12,7 @@
 #include "Controls.h"
 #include "Engine.h"
 #include "FakeClock.h"
+#include "ForwardingControls.h"
 #include "MemoryControls.h"
 
 #include <QObject>
@@ -99,30 +100,19 @@ QString fileOf(const std::string& path) {
     return QString::fromStdString(path.substr(Folder.size() + 1));
 }
 
-class RecordingControls : public chimewick::Controls {
+class RecordingControls : public chimewick::ForwardingControls {
 public:
     RecordingControls(MemoryControls& inner, const FakeClock& clock)
-        : inner_(inner), clock_(clock) {}
+        : ForwardingControls(inner), clock_(clock) {}
 
-    int checkValue(std::string_view box) const override { return inner_.checkValue(box); }
-    void setCheckValue(std::string_view box, int value) override {
-        inner_.setCheckValue(box, value);
-    }
-    std::string text(std::string_view box) const override { return inner_.text(box); }
     void setText(std::string_view box, std::string_view text) override {
-        inner_.setText(box, text);
+        ForwardingControls::setText(box, text);
         if (watchDisplay && box == "Text1")
             displayed.emplace_back(
                 QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     }
-    void setBackColor(std::string_view box, chimewick::Color color) override {
-        inner_.setBackColor(box, color);
-    }
-    void setEnabled(std::string_view button, bool enabled) override {
-        inner_.setEnabled(button, enabled);
-    }
     void setPlayerUrl(std::string_view player, std::string_view path) override {
-        inner_.setPlayerUrl(player, path);
+        ForwardingControls::setPlayerUrl(player, path);
         rings.push_back({clock_.now(), inner_.text("Text1"), std::string(path)});
     }
 
@@ -131,7 +121,6 @@ public:
     QStringList displayed; // every text written into the clock display while watched
 
 private:
-    MemoryControls& inner_;
     const FakeClock& clock_;
 };
 

@@ -5,13 +5,13 @@
 
 #include "Controls.h"
 
-namespace bench {
+namespace chimewick {
 
-// Passes every control operation through to the real controls; a benchmark overrides the
-// operations it times.
-class ForwardingControls : public chimewick::Controls {
+// Passes every control operation through to the real controls; a test or a benchmark
+// overrides the operations it watches.
+class ForwardingControls : public Controls {
 public:
-    explicit ForwardingControls(chimewick::Controls& inner) : inner_(inner) {}
+    explicit ForwardingControls(Controls& inner) : inner_(inner) {}
 
     int checkValue(std::string_view box) const override { return inner_.checkValue(box); }
     void setCheckValue(std::string_view box, int value) override {
@@ -24,7 +24,7 @@ public:
     bool textEquals(std::string_view box, std::string_view expected) const override {
         return inner_.textEquals(box, expected);
     }
-    void setBackColor(std::string_view box, chimewick::Color color) override {
+    void setBackColor(std::string_view box, Color color) override {
         inner_.setBackColor(box, color);
     }
     void setEnabled(std::string_view button, bool enabled) override {
@@ -35,7 +35,7 @@ public:
     }
 
 protected:
-    chimewick::Controls& inner_;
+    Controls& inner_;
 };
 
-} // namespace bench
+} // namespace chimewick
