@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "PromptStart.h"
 #include "Recordings.h"
+#include "SeekGuard.h"
 
 #include <QAudioOutput>
 #include <QDir>
@@ -55,8 +56,9 @@ QString shownName(const QString& path) {
 
 Playback::Playback(QObject* parent) : QObject(parent), player_(new QMediaPlayer(this)) {
     // The player has started the media backend; its output is made once the backend is set
-    // for a prompt start, so that the output's sink is tuned too.
+    // for a prompt start and its seeks are guarded, so that the output's sink is covered too.
     promptstart::prepare();
+    guardSeeks();
     output_ = new QAudioOutput(this);
     // Made once: building a pipeline and opening the sound device for every ring would delay
     // each bell.
