@@ -4,6 +4,7 @@
 #include "PromptStart.h"
 
 #include "Messages.h"
+#include "PipelineSinks.h"
 
 #include <QString>
 #include <QThreadPool>
@@ -102,22 +103,15 @@ private:
     bool flushed_ = false;
 };
 
-// Runs on every element that any bin of the process takes in.
-gboolean onElementAdded(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
-    if (count < 2 || !G_VALUE_HOLDS_OBJECT(&values[1]))
-        return TRUE;
-    auto* element = GST_ELEMENT(g_value_get_object(&values[1]));
-    // A sink inside a bin such as autoaudiosink is added in its turn.
-    if (!element || GST_IS_BIN(element) || !GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK))
-        return TRUE;
-    GstElementFactory* factory = gst_element_get_factory(element);
+void tune(GstElement* sink) {
+    GstElementFactory* factory = gst_element_get_factory(sink);
     const char* name = factory ? gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory))
-                               : G_OBJECT_TYPE_NAME(element);
-    const bool pulse = g_strcmp0(G_OBJECT_TYPE_NAME(element), "GstPulseSink") == 0;
+                               : G_OBJECT_TYPE_NAME(sink);
+    const bool pulse = g_strcmp0(G_OBJECT_TYPE_NAME(sink), "GstPulseSink") == 0;
     if (pulse) {
-        g_object_set(element, "buffer-time", BufferTimeUs, "latency-time", LatencyTimeUs,
+        g_object_set(sink, "buffer-time", BufferTimeUs, "latency-time", LatencyTimeUs,
                      "processing-deadline", ProcessingDeadlineNs, "sync", FALSE, nullptr);
-        if (GstPad* pad = gst_element_get_static_pad(element, "sink")) {
+        if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
             gst_pad_add_probe(pad,
                               static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
                                                            GST_PAD_PROBE_TYPE_EVENT_FLUSH),
@@ -128,7 +122,6 @@ gboolean onElementAdded(GSignalInvocationHint*, guint count, const GValue* value
     const std::lock_guard lock(sinkMutex);
     sinkName = name;
     sinkTuned = pulse;
-    return TRUE; // stay installed
 }
 
 } // namespace
@@ -138,8 +131,7 @@ void prepare() {
     std::call_once(once, [] {
         if (!gst_init_check(nullptr, nullptr, nullptr))
             return;
-        g_signal_add_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), 0,
-                                   onElementAdded, nullptr, nullptr);
+        onEverySinkAdded(tune);
         // Off the window's thread, so the window shows at once; the pool waits for it at exit.
         QThreadPool::globalInstance()->start([] {
             for (const char* name : Plugins)

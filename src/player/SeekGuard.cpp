@@ -3,6 +3,8 @@
 
 #include "SeekGuard.h"
 
+#include "PipelineSinks.h"
+
 #include <gst/gst.h>
 #include <mutex>
 
@@ -36,19 +38,12 @@ GstPadProbeReturn openEmptySeek(GstPad*, GstPadProbeInfo* info, gpointer) {
     return GST_PAD_PROBE_OK;
 }
 
-// Runs on every element that any bin of the process takes in; seeks reach the pipeline's
-// sources through its sinks.
-gboolean onElementAdded(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
-    if (count < 2 || !G_VALUE_HOLDS_OBJECT(&values[1]))
-        return TRUE;
-    auto* element = GST_ELEMENT(g_value_get_object(&values[1]));
-    if (!element || GST_IS_BIN(element) || !GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK))
-        return TRUE;
-    if (GstPad* pad = gst_element_get_static_pad(element, "sink")) {
+// Seeks reach the pipeline's sources through its sinks.
+void guard(GstElement* sink) {
+    if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, openEmptySeek, nullptr, nullptr);
         gst_object_unref(pad);
     }
-    return TRUE; // stay installed
 }
 
 } // namespace
@@ -57,8 +52,7 @@ void guardSeeks() {
     static std::once_flag once;
     std::call_once(once, [] {
         if (gst_init_check(nullptr, nullptr, nullptr))
-            g_signal_add_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), 0,
-                                       onElementAdded, nullptr, nullptr);
+            onEverySinkAdded(guard);
     });
 }
 
