@@ -24,10 +24,13 @@
 #include <QTest>
 #include <QToolButton>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <gst/gst.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -106,6 +109,7 @@ private slots:
     void samePathRestarts_data();
     void samePathRestarts();
     void seekBeforeLengthIsKnownStillPlays();
+    void seekWhileOutputJoinsDoesNotLock();
 };
 
 void TestBellPlayer::initTestCase() {
@@ -546,6 +550,57 @@ void TestBellPlayer::seekBeforeLengthIsKnownStillPlays() {
         bytes - beforePlay > QFileInfo(path).size() * 9 / 10,
         qPrintable(
             QStringLiteral("%1 of %2 bytes").arg(bytes - beforePlay).arg(QFileInfo(path).size())));
+}
+
+// While a new bell opens, Qt adds the sound output from the streaming thread, then starts it, and
+// seeks to the start from the window's thread. Met at the wrong moment, each held a lock the
+// other waited for, and the window froze with all later bells.
+void TestBellPlayer::seekWhileOutputJoinsDoesNotLock() {
+    QVERIFY(gst_init_check(nullptr, nullptr, nullptr));
+    chimewick::guardSeeks();
+    struct Joining {
+        GstElement* pipeline = gst_pipeline_new(nullptr);
+        GstElement* output =
+            gst_parse_bin_from_description("audioconvert ! fakesink sync=false", TRUE, nullptr);
+        std::atomic<bool> added = false;
+    } joining;
+    QVERIFY(joining.output);
+    // Its pads already active, as they were in the frozen player, so a seek passes through it.
+    gst_element_set_state(joining.output, GST_STATE_PAUSED);
+    GstElement* file = gst_element_factory_make("filesrc", nullptr);
+    GstElement* decoder = gst_element_factory_make("decodebin", nullptr);
+    QVERIFY(file && decoder);
+    g_object_set(file, "location", CHIMEWICK_SOUNDS_DIR "/pgee.mp3", nullptr);
+    gst_bin_add_many(GST_BIN(joining.pipeline), file, decoder, nullptr);
+    QVERIFY(gst_element_link(file, decoder));
+    // As Qt does: add the output, link it, then start it, all from the streaming thread.
+    g_signal_connect(decoder, "pad-added", G_CALLBACK(+[](GstElement*, GstPad* pad, Joining* j) {
+                         gst_bin_add(GST_BIN(j->pipeline), j->output);
+                         GstPad* input = gst_element_get_static_pad(j->output, "sink");
+                         gst_pad_link(pad, input);
+                         gst_object_unref(input);
+                         j->added = true;
+                         // The window's thread seeks meanwhile.
+                         std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                         gst_element_set_state(j->output, GST_STATE_PAUSED);
+                     }),
+                     &joining);
+
+    gst_element_set_state(joining.pipeline, GST_STATE_PAUSED);
+    QTRY_VERIFY_WITH_TIMEOUT(joining.added, playTimeout);
+    auto seek = std::async(std::launch::async, [&joining] {
+        return gst_element_seek(joining.pipeline, 1.0, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
+                                GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_SET, 0);
+    });
+    if (seek.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Both threads are stuck for good; leave them to the end of the process.
+        new auto(std::move(seek));
+        QFAIL("the seek and the output's start waited for each other");
+    }
+    QCOMPARE(gst_element_get_state(joining.pipeline, nullptr, nullptr, 10 * GST_SECOND),
+             GST_STATE_CHANGE_SUCCESS);
+    gst_element_set_state(joining.pipeline, GST_STATE_NULL);
+    gst_object_unref(joining.pipeline);
 }
 
 // The first bells of the process: the sink that plays them is read back through GStreamer.
