@@ -1,0 +1,29 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "Clock.h"
+#include "ScheduleSlots.h"
+
+#include <optional>
+#include <string>
+
+namespace chimewick {
+
+class Controls;
+
+// The bell the tick will ring next, as the timetable stands now.
+struct NextBell {
+    const ScheduleSlot* slot = nullptr; // the one heard, should several share the second
+    std::string timeText;               // as its time box holds it
+    Seconds at;                         // the second it rings
+};
+
+// The first second after `now`, and still on today's date, whose clock text equals the time
+// text of a ticked slot: the tick's own rule, so a box that can never match (a missing
+// leading zero, a blank too many) is never promised and no bell that will ring is missed,
+// daylight-saving days included. None when nothing more rings before midnight.
+std::optional<NextBell> nextBell(const Controls& controls, const Clock& clock, Seconds now);
+
+} // namespace chimewick
