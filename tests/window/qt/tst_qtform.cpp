@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -50,6 +51,19 @@ concept StartsWithTemporary = requires(QtForm& form) {
     form.start(Table{});
 };
 static_assert(!StartsWithTemporary<ActionTable>);
+
+// qt6ct's "darker" scheme, one a KDE or GNOME user may choose: light text on dark faces.
+QPalette darkPalette() {
+    const char* colours[] = {"#ffffff", "#424245", "#979797", "#5e5c5b", "#302f2e", "#4a4947",
+                             "#ffffff", "#ffffff", "#ffffff", "#3d3d3d", "#222020", "#e7e4e0",
+                             "#12608a", "#f9f9f9", "#0986d3", "#a70b06", "#5c5b5a"};
+    QPalette palette;
+    for (int role = 0; role < int(std::size(colours)); ++role)
+        palette.setColor(QPalette::ColorRole(role), QColor(colours[role]));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor("#808080"));
+    return palette;
+}
 
 QString focusName() {
     QWidget* w = QApplication::focusWidget();
@@ -195,6 +209,50 @@ private slots:
             qPrintable(QString("%1 of %2 pixels").arg(same).arg(inner.width() * inner.height())));
         QVERIFY2(captionContrast >= 3, qPrintable(QString::number(captionContrast)));
         QCOMPARE(w->isEnabled(), described.enabled);
+    }
+
+    // On the light palette and a dark one, the text on every face the table colours reads:
+    // 4.5:1 against its face, 3:1 on a disabled button. Measured on the drawn pixels: each
+    // pixel the text changes, against the same pixel drawn without the text.
+    void textReadsOnEveryFace_data() {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<QString>("control");
+        for (const bool dark : {false, true}) {
+            const char* scheme = dark ? "dark" : "light";
+            for (const ControlSpec& c : form1Controls()) {
+                // Labels and captions take their face from their frame.
+                const bool onColouredFrame =
+                    (c.kind == ControlKind::Label || c.kind == ControlKind::CheckBox) &&
+                    !c.caption.empty() && c.container != "Form1" &&
+                    findControl(c.container).backColor;
+                if ((c.backColor && c.kind != ControlKind::Frame) || onColouredFrame)
+                    QTest::addRow("%s %s", scheme, c.name.data())
+                        << dark << QString::fromUtf8(c.name.data(), qsizetype(c.name.size()));
+            }
+            QTest::addRow("%s rung T8", scheme) << dark << "T8"; // turned green by the tick
+        }
+    }
+    void textReadsOnEveryFace() {
+        QFETCH(bool, dark);
+        QFETCH(QString, control);
+        const QPalette light = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+        if (dark)
+            QApplication::setPalette(darkPalette());
+        QtForm form;
+        QtControls(form).setBackColor("T8", HighlightGreen);
+        QWidget* w = form.widget(control.toStdString());
+        const QString own = w->property("text").toString();
+        w->setProperty("text", own.isEmpty() ? QStringLiteral("12:00:00 PM") : own); // the clock
+        const QImage withText = w->grab().toImage();
+        w->setProperty("text", QString());
+        const QImage without = w->grab().toImage();
+        double ratio = 1;
+        for (int y = 0; y < withText.height(); ++y)
+            for (int x = 0; x < withText.width(); ++x)
+                ratio = std::max(ratio, CaptionButton::contrast(withText.pixelColor(x, y),
+                                                                without.pixelColor(x, y)));
+        QVERIFY2(ratio >= (w->isEnabled() ? 4.5 : 3), qPrintable(QString::number(ratio)));
     }
 
     void tabWalk() {
