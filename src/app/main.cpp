@@ -15,8 +15,11 @@
 #include "StandingWarnings.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QStringList>
+#include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -35,9 +38,81 @@ void reportMissingBells(chimewick::StandingWarnings& warnings) {
                      QStringLiteral("Missing bell files: ") + missing.join(QStringLiteral(", ")));
 }
 
+// The program's own options, one line each; the rest of main() asks parser.isSet(name).
+QList<QCommandLineOption> programOptions() {
+    return {
+        {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show the options and end.")},
+        {{QStringLiteral("v"), QStringLiteral("version")},
+         QStringLiteral("Show the version and end.")},
+    };
+}
+
+// What Qt itself reads from the command line (QGuiApplication's and QApplication's options):
+// accepted here and left to the toolkit, unlisted in the help.
+void acceptToolkitOptions(QCommandLineParser& parser) {
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
+                             "qmljsdebugger", "qwindowgeometry", "qwindowicon", "qwindowtitle",
+                             "session", "display", "geometry", "style", "stylesheet"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "widgetcount"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+QString usage(const QCommandLineParser& parser) {
+    // Named as the user types it, not by the path of the binary behind the launcher.
+    return QStringLiteral("Usage: chimewick [options]\n") + parser.helpText().section(u'\n', 1);
+}
+
+void print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// Read before the toolkit starts, so that help, the version and a mistake are answered
+// without a display and without reaching a running copy. Returns the exit status when the
+// program is to end at once.
+std::optional<int> readCommandLine(QCommandLineParser& parser, int argc, char* argv[]) {
+    parser.setApplicationDescription(QStringLiteral(
+        "Rings the bells of a school day: a timetable of 24 bells, a clock and 26 bell "
+        "buttons in one window."));
+    // Qt's own options come with one dash ("-platform xcb").
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(programOptions());
+    acceptToolkitOptions(parser);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QString mistake;
+    if (!parser.parse(arguments))
+        mistake = parser.errorText();
+    else if (!parser.positionalArguments().isEmpty())
+        mistake = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0]);
+    if (!mistake.isEmpty()) {
+        print(stderr, QStringLiteral("chimewick: ") + mistake + u'\n' + usage(parser));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        print(stdout, usage(parser));
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        print(stdout, QStringLiteral(CHIMEWICK_NAME " " CHIMEWICK_VERSION "\n"));
+        return 0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QCommandLineParser parser;
+    if (const std::optional<int> status = readCommandLine(parser, argc, argv))
+        return *status;
     // Every line the program writes to standard error: "chimewick: ..." for its own, the
     // category's name first for the toolkit's.
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
