@@ -107,6 +107,18 @@ std::optional<int> readCommandLine(QCommandLineParser& parser, int argc, char* a
     return std::nullopt;
 }
 
+// Answers a later start. On Wayland the compositor brings a window forward only with a token
+// it gave the later start; Qt's Wayland plugin (6.4 and 6.8 alike) hands it over from this
+// variable when the window asks to be activated.
+void bringForward(QWidget& form, const QString& activationToken) {
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toLatin1());
+    form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -119,8 +131,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(CHIMEWICK_NAME));
     QApplication::setApplicationVersion(QStringLiteral(CHIMEWICK_VERSION));
+    // The desktop entry's id: a Wayland compositor ties the window to its launcher and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(CHIMEWICK_APP_ID));
     chimewick::SingleInstance instance;
-    if (!instance.claim())
+    if (!instance.claim(qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
         return 0; // the running copy shows itself
     QApplication::setStyle(QStringLiteral("Fusion"));
     QIcon icon;
@@ -145,12 +159,8 @@ int main(int argc, char* argv[]) {
     clockSync.start();
     soundOutput.start();
     form.start(engine.actions());
-    QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form, [&form] {
-        form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
-        form.show();
-        form.raise();
-        form.activateWindow();
-    });
+    QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form,
+                     [&form](const QString& token) { bringForward(form, token); });
     const chimewick::SleepHolds awake; // for the life of the window
     return QApplication::exec();
 }
