@@ -178,9 +178,11 @@ void QtForm::buildControls() {
         case ControlKind::MediaPlayer: {
             auto* player = new BellPlayer(decodePlayerSettings(wmpStateRecord()), parent);
             // The player takes the focus at its place in the tab order as one control;
-            // its inner buttons answer the mouse.
+            // its inner buttons and sliders answer the mouse. The display's lines are read out,
+            // never focused: a focused line without text would be announced as nothing.
             for (QWidget* child : player->findChildren<QWidget*>())
-                child->setFocusPolicy(Qt::ClickFocus);
+                if (child->focusPolicy() != Qt::NoFocus)
+                    child->setFocusPolicy(Qt::ClickFocus);
             player->setFocusPolicy(Qt::StrongFocus);
             player_ = player;
             w = player;
