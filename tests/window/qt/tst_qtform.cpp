@@ -9,6 +9,7 @@
 #include "QtForm.h"
 #include "ScheduleSlots.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <map>
 #include <stdexcept>
 
@@ -253,6 +255,33 @@ private slots:
                 ratio = std::max(ratio, CaptionButton::contrast(withText.pixelColor(x, y),
                                                                 without.pixelColor(x, y)));
         QVERIFY2(ratio >= (w->isEnabled() ? 4.5 : 3), qPrintable(QString::number(ratio)));
+    }
+
+    // The player's icons read on either palette: 3:1 against the face, as asked of graphics.
+    void playerIconsRead_data() {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<int>("button"); // play, stop, mute
+        for (const bool dark : {false, true})
+            for (const int button : {0, 1, 2})
+                QTest::addRow("%s %d", dark ? "dark" : "light", button) << dark << button;
+    }
+    void playerIconsRead() {
+        QFETCH(bool, dark);
+        QFETCH(int, button);
+        const QPalette light = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+        if (dark)
+            QApplication::setPalette(darkPalette());
+        QtForm form;
+        auto* tool = form.player()->findChildren<QToolButton*>().at(button);
+        tool->defaultAction()->setEnabled(true); // a disabled icon is greyed on purpose
+        const QImage shot = tool->grab().toImage();
+        double ratio = 1;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                ratio = std::max(
+                    ratio, CaptionButton::contrast(shot.pixelColor(x, y), shot.pixelColor(0, 0)));
+        QVERIFY2(ratio >= 3, qPrintable(QString::number(ratio)));
     }
 
     void tabWalk() {
