@@ -41,7 +41,8 @@ void reportMissingBells(chimewick::StandingWarnings& warnings) {
 // The program's own options, one line each; the rest of main() asks parser.isSet(name).
 QList<QCommandLineOption> programOptions() {
     return {
-        {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show the options and end.")},
+        {{QStringLiteral("h"), QStringLiteral("help")},
+         QStringLiteral("Show the options and end.")},
         {{QStringLiteral("v"), QStringLiteral("version")},
          QStringLiteral("Show the version and end.")},
     };
