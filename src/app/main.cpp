@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -38,15 +39,12 @@ void reportMissingBells(chimewick::StandingWarnings& warnings) {
                      QStringLiteral("Missing bell files: ") + missing.join(QStringLiteral(", ")));
 }
 
-// The program's own options, one line each; the rest of main() asks parser.isSet(name).
-QList<QCommandLineOption> programOptions() {
-    return {
-        {{QStringLiteral("h"), QStringLiteral("help")},
-         QStringLiteral("Show the options and end.")},
-        {{QStringLiteral("v"), QStringLiteral("version")},
-         QStringLiteral("Show the version and end.")},
-    };
-}
+// The program's own options, one line each: its names, then what it does. The rest of main()
+// asks parser.isSet(name).
+constexpr std::pair<const char*, const char*> ProgramOptions[] = {
+    {"h|help", "Show the options and end."},
+    {"v|version", "Show the version and end."},
+};
 
 // What Qt itself reads from the command line (QGuiApplication's and QApplication's options):
 // accepted here and left to the toolkit, unlisted in the help.
@@ -83,7 +81,8 @@ std::optional<int> readCommandLine(QCommandLineParser& parser, int argc, char* a
         "buttons in one window."));
     // Qt's own options come with one dash ("-platform xcb").
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions(programOptions());
+    for (const auto& [names, description] : ProgramOptions)
+        parser.addOption({QString::fromLatin1(names).split(u'|'), QString::fromUtf8(description)});
     acceptToolkitOptions(parser);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
