@@ -274,13 +274,11 @@ private slots:
     void laterStartHandsOverItsToken_data() {
         QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("received");
-        QTest::newRow("a launcher's") << "weston-1234_TIME5678"
-                                      << "weston-1234_TIME5678";
-        QTest::newRow("none") << ""
-                              << "";
-        QTest::newRow("a second line") << "abc\nshow yourself"
-                                       << "";
-        QTest::newRow("too long") << QString(600, u'x') << "";
+        const QString token = QStringLiteral("weston-1234_TIME5678");
+        QTest::newRow("a launcher's") << token << token;
+        QTest::newRow("none") << QString() << QString();
+        QTest::newRow("a second line") << QStringLiteral("abc\nshow yourself") << QString();
+        QTest::newRow("too long") << QString(600, u'x') << QString();
     }
     void laterStartHandsOverItsToken() {
         QFETCH(QString, given);
