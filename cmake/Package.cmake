@@ -46,6 +46,11 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-pulseaudio, qt6-qpa-plugins, fonts-liberation2")
+# Qt's Wayland plugin puts the window on a Wayland session natively: its id ties it to the
+# desktop entry and icon, and a second start can bring it forward. Without the plugin Qt falls
+# back to XWayland and every bell rings the same, so it is recommended (apt installs it by
+# default), not required of an X11-only or minimal machine.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 if(CHIMEWICK_AUTOSTART)
   # A file under /etc is the administrator's to change: dpkg keeps their changes.
   file(WRITE ${packaging}/conffiles "/etc/xdg/autostart/${CHIMEWICK_APP_ID}.desktop\n")

@@ -40,8 +40,9 @@ if [[ ${1:-} != --run ]]; then
     # stand-ins for logind, the desktop portal and the time service on private buses; reading
     # the window over AT-SPI
     dbus-daemon python3-dbusmock at-spi2-core python3-pyatspi
-    # a window manager to frame the window, for the tests of its place and of a second start
-    openbox
+    # a window manager to frame the window, for the tests of its place and of a second start;
+    # a headless Wayland compositor and Qt's Wayland plugin
+    openbox weston qt6-wayland
     # the Windows build of the core layers
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   )

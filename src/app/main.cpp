@@ -15,8 +15,12 @@
 #include "StandingWarnings.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QStringList>
+#include <cstdio>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -35,17 +39,102 @@ void reportMissingBells(chimewick::StandingWarnings& warnings) {
                      QStringLiteral("Missing bell files: ") + missing.join(QStringLiteral(", ")));
 }
 
+// The program's own options, one line each: its names, then what it does. The rest of main()
+// asks parser.isSet(name).
+constexpr std::pair<const char*, const char*> ProgramOptions[] = {
+    {"h|help", "Show the options and end."},
+    {"v|version", "Show the version and end."},
+};
+
+// What Qt itself reads from the command line (QGuiApplication's and QApplication's options):
+// accepted here and left to the toolkit, unlisted in the help.
+void acceptToolkitOptions(QCommandLineParser& parser) {
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
+                             "qmljsdebugger", "qwindowgeometry", "qwindowicon", "qwindowtitle",
+                             "session", "display", "geometry", "style", "stylesheet"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "widgetcount"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+QString usage(const QCommandLineParser& parser) {
+    // Named as the user types it, not by the path of the binary behind the launcher.
+    return QStringLiteral("Usage: chimewick [options]\n") + parser.helpText().section(u'\n', 1);
+}
+
+void print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// Read before the toolkit starts, so that help, the version and a mistake are answered
+// without a display and without reaching a running copy. Returns the exit status when the
+// program is to end at once.
+std::optional<int> readCommandLine(QCommandLineParser& parser, int argc, char* argv[]) {
+    parser.setApplicationDescription(QStringLiteral(
+        "Rings the bells of a school day: a timetable of 24 bells, a clock and 26 bell "
+        "buttons in one window."));
+    // Qt's own options come with one dash ("-platform xcb").
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const auto& [names, description] : ProgramOptions)
+        parser.addOption({QString::fromLatin1(names).split(u'|'), QString::fromUtf8(description)});
+    acceptToolkitOptions(parser);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QString mistake;
+    if (!parser.parse(arguments))
+        mistake = parser.errorText();
+    else if (!parser.positionalArguments().isEmpty())
+        mistake = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0]);
+    if (!mistake.isEmpty()) {
+        print(stderr, QStringLiteral("chimewick: ") + mistake + u'\n' + usage(parser));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        print(stdout, usage(parser));
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        print(stdout, QStringLiteral(CHIMEWICK_NAME " " CHIMEWICK_VERSION "\n"));
+        return 0;
+    }
+    return std::nullopt;
+}
+
+// Answers a later start. On Wayland the compositor brings a window forward only with a token
+// it gave the later start; Qt's Wayland plugin (6.4 and 6.8 alike) hands it over from this
+// variable when the window asks to be activated.
+void bringForward(QWidget& form, const QString& activationToken) {
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toLatin1());
+    form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QCommandLineParser parser;
+    if (const std::optional<int> status = readCommandLine(parser, argc, argv))
+        return *status;
     // Every line the program writes to standard error: "chimewick: ..." for its own, the
     // category's name first for the toolkit's.
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(CHIMEWICK_NAME));
     QApplication::setApplicationVersion(QStringLiteral(CHIMEWICK_VERSION));
+    // The desktop entry's id: a Wayland compositor ties the window to its launcher and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(CHIMEWICK_APP_ID));
     chimewick::SingleInstance instance;
-    if (!instance.claim())
+    if (!instance.claim(qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
         return 0; // the running copy shows itself
     QApplication::setStyle(QStringLiteral("Fusion"));
     QIcon icon;
@@ -70,12 +159,8 @@ int main(int argc, char* argv[]) {
     clockSync.start();
     soundOutput.start();
     form.start(engine.actions());
-    QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form, [&form] {
-        form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
-        form.show();
-        form.raise();
-        form.activateWindow();
-    });
+    QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form,
+                     [&form](const QString& token) { bringForward(form, token); });
     const chimewick::SleepHolds awake; // for the life of the window
     return QApplication::exec();
 }

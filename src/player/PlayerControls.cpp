@@ -33,6 +33,22 @@ QString clockText(qint64 milliseconds) {
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+// The style's media icons are dark glyphs meant for a light face; drawn in the palette's button
+// text instead, they read on a dark scheme's buttons too.
+QIcon iconInTextColour(const QWidget* w, QStyle::StandardPixmap which) {
+    const QIcon standard = w->style()->standardIcon(which);
+    QIcon icon;
+    for (const int side : {16, 32}) {
+        QPixmap pixmap = standard.pixmap(side, side);
+        QPainter painter(&pixmap);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(pixmap.rect(), w->palette().color(QPalette::ButtonText));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 // A label that shows as many whole lines of its text as fit, the last one cut short with an
 // ellipsis: a long notice must not spill over the status line below it.
 class ClippedText final : public QLabel {
@@ -110,7 +126,7 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     displayLayout->addLayout(statusRow);
 
     playAction_ = new QAction(this);
-    stopAction_ = new QAction(style()->standardIcon(QStyle::SP_MediaStop), tr("Stop"), this);
+    stopAction_ = new QAction(iconInTextColour(this, QStyle::SP_MediaStop), tr("Stop"), this);
     muteAction_ = new QAction(tr("Mute"), this);
     muteAction_->setCheckable(true);
     auto* volumeUp = new QAction(tr("Volume up"), this);
@@ -191,7 +207,7 @@ void PlayerControls::setState(PlayState state, bool canPlay, bool canStop) {
     const bool playing = state == PlayState::Playing;
     playAction_->setText(playing ? tr("Pause") : tr("Play"));
     playAction_->setIcon(
-        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+        iconInTextColour(this, playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     playAction_->setEnabled(canPlay);
     stopAction_->setEnabled(canStop);
 }
@@ -214,7 +230,7 @@ void PlayerControls::setVolume(int percent, bool muted) {
     muteAction_->setChecked(muted);
     muteAction_->setText(muted ? tr("Unmute") : tr("Mute"));
     muteAction_->setIcon(
-        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+        iconInTextColour(this, muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
 }
 
 QString PlayerControls::displayText() const {

@@ -6,10 +6,16 @@
 # Runs the real program on a virtual display with its clock set just before the first
 # bell of a Monday, and listens at the sound server's null sink: the bell must be heard,
 # from the second it is due, for about the length of its recording.
-# Usage: system_audible.sh <program> <runtime folder with a null sink running>
+# With "wayland", the display is a real Wayland compositor (weston, headless) reached through
+# Qt's Wayland plugin; then also the window must carry the desktop entry's id, and a second
+# start, given an activation token as a launcher gives one, must hand over to the first and
+# end with status 0; where the compositor offers xdg-activation, the first copy must activate
+# its window with that token.
+# Usage: system_audible.sh <program> <runtime folder with a null sink running> [wayland]
 set -euo pipefail
 program=$1
 export XDG_RUNTIME_DIR=$2
+display=${3:-x11}
 
 libfaketime=$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime.so.1$' | head -1)
 [[ -n "$libfaketime" ]] || { echo "system_audible: libfaketime is missing" >&2; exit 1; }
@@ -22,10 +28,23 @@ fi
 pactl info >/dev/null || { echo "system_audible: no sound server in $XDG_RUNTIME_DIR" >&2; exit 1; }
 
 work=$(mktemp -d)
-listener=
+listener= compositor=
 # On failure, what the program said is the first thing to read.
-trap 'status=$?; kill $listener 2>/dev/null || true
-  ((status == 0)) || cat "$work/out" >&2 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'status=$?; kill $listener $compositor 2>/dev/null || true
+  ((status == 0)) || tail -n 40 "$work/out" >&2 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { echo "system_audible $display: $*" >&2; exit 1; }
+run=(xvfb-run -a -s "-screen 0 1280x800x24")
+if [[ $display == wayland ]]; then
+  socket=wayland-chimewick-$$
+  weston --backend=headless-backend.so --socket="$socket" --width=1280 --height=800 --idle-time=0 \
+    >"$work/weston" 2>&1 &
+  compositor=$!
+  for _ in $(seq 100); do [[ -S $XDG_RUNTIME_DIR/$socket ]] && break; sleep 0.1; done
+  [[ -S $XDG_RUNTIME_DIR/$socket ]] || fail "weston did not start: $(tail -3 "$work/weston")"
+  export WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland
+  unset DISPLAY
+  run=(env WAYLAND_DEBUG=client) # Qt's requests to the compositor, on standard error
+fi
 rate=8000
 parec -d bells.monitor --format=s16le --rate=$rate --channels=1 --latency-msec=10 >"$work/heard.raw" &
 listener=$!
@@ -36,7 +55,26 @@ sleep 0.5
 # and the clock's synchronisation cannot be asked; the program says so, and rings all the same.
 FAKETIME="@2026-12-07 07:24:58" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$libfaketime" \
   DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/no-system-bus" \
-  xvfb-run -a -s "-screen 0 1280x800x24" timeout -s INT 8 "$program" >"$work/out" 2>&1 || true
+  "${run[@]}" timeout -s INT 8 "$program" >"$work/out" 2>&1 &
+first=$!
+if [[ $display == wayland ]]; then
+  token=chimewick-test-token-42 drawn='wl_surface@[0-9]*\.attach(wl_buffer'
+  for _ in $(seq 100); do grep -q "$drawn" "$work/out" && break; sleep 0.1; done
+  grep -q "$drawn" "$work/out" || fail "the window was never drawn"
+  grep -q 'xdg_toplevel@[0-9]*\.set_app_id("io.github.quelbrook.chimewick")' "$work/out" ||
+    fail "the window does not carry the desktop entry's id: $(grep -o 'set_app_id([^)]*)' "$work/out")"
+  XDG_ACTIVATION_TOKEN=$token timeout 10 "$program" >"$work/second" 2>&1 ||
+    fail "the second start ended with status $?: $(cat "$work/second")"
+  kill -0 $first || fail "the first copy ended with the second start"
+  activation="the compositor offers no xdg-activation"
+  if grep -q '"xdg_activation_v1"' "$work/out" && sleep 1; then
+    grep -q "xdg_activation_v1@[0-9]*\.activate(\"$token\"" "$work/out" ||
+      fail "the first copy did not activate its window with the second start's token"
+    activation="the first copy activated its window with the second start's token"
+  fi
+  echo "system_audible wayland: app id set; the second start handed over; $activation"
+fi
+wait $first || true
 sleep 0.3
 kill "$listener"
 wait "$listener" 2>/dev/null || true

@@ -3,22 +3,16 @@
 
 #include "CaptionButton.h"
 
+#include "Faces.h"
+
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <algorithm>
-#include <cmath>
 
 namespace chimewick {
 
 namespace {
-
-double luminance(const QColor& c) {
-    const auto linear = [](double v) {
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-}
 
 // Legible, with a margin over the 3:1 asked of large or bold text.
 constexpr double DisabledContrast = 3.5;
@@ -40,9 +34,14 @@ QRect CaptionButton::captionRect() const {
 }
 
 double CaptionButton::contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return chimewick::contrast(a, b);
+}
+
+QColor CaptionButton::captionColor() const {
+    if (!face_)
+        return palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                               QPalette::ButtonText);
+    return isEnabled() ? readableOn(*face_) : disabledCaptionColor(*face_);
 }
 
 QColor CaptionButton::disabledCaptionColor(const QColor& face) {
@@ -72,7 +71,7 @@ void CaptionButton::paintFlatFace(QPainter& painter, const QColor& face) const {
     painter.drawLine(r.bottomLeft(), r.bottomRight());
     painter.drawLine(r.topRight(), r.bottomRight());
     if (hasFocus()) {
-        QPen dots(isEnabled() ? palette().color(QPalette::ButtonText) : disabledCaptionColor(face));
+        QPen dots(captionColor());
         dots.setStyle(Qt::DotLine);
         painter.setPen(dots);
         painter.drawRect(r.adjusted(3, 3, -4, -4));
@@ -82,19 +81,15 @@ void CaptionButton::paintFlatFace(QPainter& painter, const QColor& face) const {
 void CaptionButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     const QString caption = text();
-    QColor captionColor =
-        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
     if (face_) {
         paintFlatFace(painter, *face_);
-        if (!isEnabled())
-            captionColor = disabledCaptionColor(*face_);
     } else {
         QStyleOptionButton option;
         initStyleOption(&option);
         option.text.clear();
         painter.drawControl(QStyle::CE_PushButton, option);
     }
-    painter.setPen(captionColor);
+    painter.setPen(captionColor());
     painter.drawText(captionRect(), CaptionFlags, caption);
 }
 

@@ -33,6 +33,8 @@ protected:
 
 private:
     void paintFlatFace(QPainter& painter, const QColor& face) const;
+    // Black or white on a face of the table, whichever reads better; the palette's otherwise.
+    QColor captionColor() const;
 
     std::optional<QColor> face_;
 };

@@ -4,6 +4,7 @@
 #include "QtControls.h"
 
 #include "BellPlayer.h"
+#include "Faces.h"
 #include "QtForm.h"
 #include "WidgetText.h"
 
@@ -65,10 +66,7 @@ void QtControls::setText(std::string_view textBox, std::string_view text) {
 }
 
 void QtControls::setBackColor(std::string_view textBox, Color color) {
-    QWidget* w = as<QWidget>(textBox, ControlKind::TextBox);
-    if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
-        w = multi->viewport();
-    setBackground(w, QPalette::Base, color);
+    paintFace(as<QWidget>(textBox, ControlKind::TextBox), color);
 }
 
 void QtControls::setEnabled(std::string_view button, bool enabled) {

@@ -7,6 +7,7 @@
 #include "CaptionButton.h"
 #include "Controls.h"
 #include "Dispatch.h"
+#include "Faces.h"
 #include "Messages.h"
 #include "PlayerSettings.h"
 #include "WidgetText.h"
@@ -130,7 +131,7 @@ void QtForm::buildControls() {
             auto* frame = new QGroupBox(qs(c.caption), parent);
             frame->setFocusPolicy(Qt::NoFocus);
             if (c.backColor)
-                setBackground(frame, QPalette::Window, *c.backColor);
+                paintFace(frame, *c.backColor);
             w = frame;
             break;
         }
@@ -138,8 +139,7 @@ void QtForm::buildControls() {
             auto* button = new CaptionButton(qs(c.caption), parent);
             button->setAutoDefault(false);
             if (c.backColor)
-                button->setFaceColor(
-                    QColor(redOf(*c.backColor), greenOf(*c.backColor), blueOf(*c.backColor)));
+                button->setFaceColor(toQColor(*c.backColor));
             button->setEnabled(c.enabled);
             w = button;
             break;
@@ -152,14 +152,14 @@ void QtForm::buildControls() {
                     QTextOption(c.align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft));
                 edit->setTabChangesFocus(true);
                 if (c.backColor)
-                    setBackground(edit->viewport(), QPalette::Base, *c.backColor);
+                    paintFace(edit, *c.backColor);
                 w = edit;
             } else {
                 auto* edit = new QLineEdit(qs(c.caption), parent);
                 edit->setMaxLength(TextBoxLimit);
                 edit->setAlignment(c.align == TextAlign::Center ? Qt::AlignCenter : Qt::AlignLeft);
                 if (c.backColor)
-                    setBackground(edit, QPalette::Base, *c.backColor);
+                    paintFace(edit, *c.backColor);
                 w = edit;
             }
             break;
@@ -178,9 +178,11 @@ void QtForm::buildControls() {
         case ControlKind::MediaPlayer: {
             auto* player = new BellPlayer(decodePlayerSettings(wmpStateRecord()), parent);
             // The player takes the focus at its place in the tab order as one control;
-            // its inner buttons answer the mouse.
+            // its inner buttons and sliders answer the mouse. The display's lines are read out,
+            // never focused: a focused line without text would be announced as nothing.
             for (QWidget* child : player->findChildren<QWidget*>())
-                child->setFocusPolicy(Qt::ClickFocus);
+                if (child->focusPolicy() != Qt::NoFocus)
+                    child->setFocusPolicy(Qt::ClickFocus);
             player->setFocusPolicy(Qt::StrongFocus);
             player_ = player;
             w = player;

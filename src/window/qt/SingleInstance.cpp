@@ -10,13 +10,36 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QTimer>
+#include <algorithm>
+#include <optional>
 
 namespace chimewick {
 
 namespace {
 
 constexpr int WaitMs = 1000;
-constexpr qsizetype RequestSize = sizeof(SingleInstance::ShowYourself) - 1;
+// The one request the channel carries: this line, or this line with a blank and a token.
+constexpr char ShowYourself[] = "show yourself";
+// Far longer than any compositor's token; a longer line is no request.
+constexpr qsizetype MaxRequest = 512;
+
+// A token is handed on only when it is plain printable ASCII, as the protocol's are.
+bool plainToken(const QByteArray& token) {
+    return !token.isEmpty() &&
+           std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 127; });
+}
+
+// The token of a well-formed request, empty when it carries none; nothing for any other line.
+std::optional<QString> readRequest(const QByteArray& line) {
+    if (!line.endsWith('\n') || !line.startsWith(ShowYourself))
+        return std::nullopt;
+    const QByteArray rest = line.mid(qsizetype(sizeof(ShowYourself)) - 1).chopped(1);
+    if (rest.isEmpty())
+        return QString();
+    if (rest.front() != ' ' || !plainToken(rest.mid(1)))
+        return std::nullopt;
+    return QString::fromLatin1(rest.mid(1));
+}
 
 } // namespace
 
@@ -32,26 +55,30 @@ QString SingleInstance::serverName() {
 #endif
 }
 
-bool SingleInstance::askRunningCopy(const QString& name) {
+bool SingleInstance::askRunningCopy(const QString& name, const QString& activationToken) {
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(WaitMs))
         return false;
-    socket.write(ShowYourself, RequestSize);
+    QByteArray request(ShowYourself);
+    const QByteArray token = activationToken.toLatin1();
+    if (plainToken(token) && token.size() < MaxRequest - request.size() - 2)
+        request += ' ' + token;
+    socket.write(request + '\n');
     const bool sent = socket.waitForBytesWritten(WaitMs);
     socket.disconnectFromServer();
     return sent;
 }
 
-bool SingleInstance::claim() {
+bool SingleInstance::claim(const QString& activationToken) {
     const QString name = serverName();
-    if (askRunningCopy(name))
+    if (askRunningCopy(name, activationToken))
         return false;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(name)) {
         // Taken meanwhile by a copy started at the same moment, or left by one that died.
-        if (askRunningCopy(name))
+        if (askRunningCopy(name, activationToken))
             return false;
         QLocalServer::removeServer(name);
         if (!server_->listen(name)) {
@@ -72,12 +99,15 @@ void SingleInstance::take(QLocalSocket* socket) {
     // Whatever does not say exactly the one request, in time, is closed unheard.
     QTimer::singleShot(WaitMs, socket, [socket] { socket->abort(); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-        if (socket->bytesAvailable() < RequestSize)
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() >= MaxRequest)
+                socket->abort();
             return;
-        const QByteArray request = socket->read(RequestSize + 1);
+        }
+        const std::optional<QString> token = readRequest(socket->readLine(MaxRequest + 1));
         socket->abort();
-        if (request == QByteArray(ShowYourself, RequestSize))
-            emit showRequested();
+        if (token)
+            emit showRequested(*token);
     });
 }
 

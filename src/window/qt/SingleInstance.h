@@ -13,26 +13,25 @@ namespace chimewick {
 
 // One Chimewick per user session: two copies would ring every bell twice, out of step.
 // The first start listens on a local socket in the user's runtime folder, open to that user
-// only; a later start asks it to show itself and ends. A socket left by a copy that crashed
-// answers no one, and is replaced.
+// only; a later start asks it to show itself and ends, handing on the activation token its
+// desktop gave it (XDG_ACTIVATION_TOKEN): on Wayland a window may come to the front only with
+// such a token. A socket left by a copy that crashed answers no one, and is replaced.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit SingleInstance(QObject* parent = nullptr);
 
     // True when this is the only copy, which then listens for later starts; false when a
-    // running copy was reached and asked to show itself.
-    bool claim();
-
-    // The one request the channel carries.
-    static constexpr char ShowYourself[] = "show yourself\n";
+    // running copy was reached and asked to show itself, with the token when there is one.
+    bool claim(const QString& activationToken = {});
 
 signals:
-    void showRequested();
+    // The token is empty when the later start was given none.
+    void showRequested(const QString& activationToken);
 
 private:
     static QString serverName();
-    static bool askRunningCopy(const QString& name);
+    static bool askRunningCopy(const QString& name, const QString& activationToken);
     void take(QLocalSocket* socket);
 
     QLocalServer* server_ = nullptr;

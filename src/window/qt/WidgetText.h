@@ -3,12 +3,7 @@
 
 #pragma once
 
-#include "Color.h"
-
-#include <QColor>
-#include <QPalette>
 #include <QString>
-#include <QWidget>
 #include <string>
 #include <string_view>
 
@@ -25,14 +20,6 @@ inline QString toEditorText(std::string_view text) {
 }
 inline std::string fromEditorText(QString text) {
     return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString();
-}
-
-// Paints one colour role of a widget, e.g. the base of a text box or a button's face.
-inline void setBackground(QWidget* w, QPalette::ColorRole role, Color color) {
-    QPalette palette = w->palette();
-    palette.setColor(role, QColor(redOf(color), greenOf(color), blueOf(color)));
-    w->setPalette(palette);
-    w->setAutoFillBackground(true);
 }
 
 } // namespace chimewick

@@ -8,16 +8,21 @@
 #include "QtControls.h"
 #include "QtForm.h"
 #include "ScheduleSlots.h"
+#include "SingleInstance.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <map>
 #include <stdexcept>
 
@@ -50,6 +55,15 @@ concept StartsWithTemporary = requires(QtForm& form) {
     form.start(Table{});
 };
 static_assert(!StartsWithTemporary<ActionTable>);
+
+// qt6ct's "darker" scheme, one a KDE or GNOME user may choose: light text on dark faces.
+QPalette darkPalette() {
+    QPalette palette(QColor("#424245"), QColor("#222020")); // button, window
+    palette.setColor(QPalette::Base, QColor("#3d3d3d"));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, Qt::white);
+    return palette;
+}
 
 QString focusName() {
     QWidget* w = QApplication::focusWidget();
@@ -195,6 +209,86 @@ private slots:
             qPrintable(QString("%1 of %2 pixels").arg(same).arg(inner.width() * inner.height())));
         QVERIFY2(captionContrast >= 3, qPrintable(QString::number(captionContrast)));
         QCOMPARE(w->isEnabled(), described.enabled);
+    }
+
+    // On the light palette and a dark one, the text on every face the table colours reads:
+    // 4.5:1 against its face, 3:1 on a disabled button and for the player's icons, which
+    // follow the palette. Measured on the drawn pixels: each pixel the text or icon changes,
+    // against the same pixel drawn without it.
+    void contentReadsOnEveryFace_data() {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<QString>("control");
+        for (const bool dark : {false, true}) {
+            const char* scheme = dark ? "dark" : "light";
+            for (const ControlSpec& c : form1Controls()) {
+                // Labels and captions take their face from their frame.
+                const bool onColouredFrame =
+                    (c.kind == ControlKind::Label || c.kind == ControlKind::CheckBox) &&
+                    !c.caption.empty() && c.container != "Form1" &&
+                    findControl(c.container).backColor;
+                if ((c.backColor && c.kind != ControlKind::Frame) || onColouredFrame)
+                    QTest::addRow("%s %s", scheme, c.name.data())
+                        << dark << QString::fromUtf8(c.name.data(), qsizetype(c.name.size()));
+            }
+            QTest::addRow("%s rung T8", scheme) << dark << "T8"; // turned green by the tick
+            for (const char* icon : {"play", "stop", "mute"})
+                QTest::addRow("%s %s", scheme, icon) << dark << icon;
+        }
+    }
+    void contentReadsOnEveryFace() {
+        QFETCH(bool, dark);
+        QFETCH(QString, control);
+        const QPalette light = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+        if (dark)
+            QApplication::setPalette(darkPalette());
+        QtForm form;
+        QtControls(form).setBackColor("T8", HighlightGreen);
+        const qsizetype icon = QStringList{"play", "stop", "mute"}.indexOf(control);
+        QWidget* w = icon < 0 ? form.widget(control.toStdString())
+                              : form.player()->findChildren<QToolButton*>().at(icon);
+        const QString own = w->property("text").toString();
+        if (icon < 0) // the clock is empty until the first tick
+            w->setProperty("text", own.isEmpty() ? QStringLiteral("12:00:00 PM") : own);
+        else // enabled: a disabled icon is greyed on purpose
+            qobject_cast<QToolButton*>(w)->defaultAction()->setEnabled(true);
+        const QImage withContent = w->grab().toImage();
+        QPixmap none(64, 64);
+        none.fill(Qt::transparent);
+        if (icon < 0)
+            w->setProperty("text", QString());
+        else
+            qobject_cast<QToolButton*>(w)->defaultAction()->setIcon(QIcon(none));
+        const QImage without = w->grab().toImage();
+        double ratio = 1;
+        for (int y = 0; y < withContent.height(); ++y)
+            for (int x = 0; x < withContent.width(); ++x)
+                ratio = std::max(ratio, CaptionButton::contrast(withContent.pixelColor(x, y),
+                                                                without.pixelColor(x, y)));
+        QVERIFY2(ratio >= (w->isEnabled() && icon < 0 ? 4.5 : 3),
+                 qPrintable(QString::number(ratio)));
+    }
+
+    // A later start hands the running copy its activation token over the real channel; a
+    // token that is not plain printable ASCII is dropped, and the copy still shows itself.
+    void laterStartHandsOverItsToken_data() {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("received");
+        const QString token = QStringLiteral("weston-1234_TIME5678");
+        QTest::newRow("a launcher's") << token << token;
+        QTest::newRow("none") << QString() << QString();
+        QTest::newRow("a second line") << QStringLiteral("abc\nshow yourself") << QString();
+        QTest::newRow("too long") << QString(600, u'x') << QString();
+    }
+    void laterStartHandsOverItsToken() {
+        QFETCH(QString, given);
+        QFETCH(QString, received);
+        SingleInstance running;
+        QVERIFY(running.claim());
+        QSignalSpy shown(&running, &SingleInstance::showRequested);
+        QVERIFY(!SingleInstance().claim(given));
+        QVERIFY(shown.wait(2000));
+        QCOMPARE(shown.takeFirst().at(0).toString(), received);
     }
 
     void tabWalk() {
