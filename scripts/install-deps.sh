@@ -21,6 +21,8 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   # the player links GStreamer to tune its sound sink, and libpulse to watch the output's volume
   libgstreamer1.0-dev libpulse-dev
+  # the record of bells rung, sent to the systemd journal
+  libsystemd-dev
   # a virtual X display where there is none
   xvfb xauth
 )
