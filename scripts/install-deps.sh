@@ -44,6 +44,8 @@ if [[ ${1:-} != --run ]]; then
     dbus-daemon python3-dbusmock at-spi2-core python3-pyatspi
     # a window manager to frame the window, for the tests of its place and of a second start
     openbox
+    # a journal of the test's own (journald, journalctl) to read the record of bells rung
+    systemd
     # the Windows build of the core layers
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   )

@@ -63,8 +63,7 @@ int main(int argc, char* argv[]) {
     chimewick::Engine engine(
         controls, clock, programFolder,
         [&ringLog](const chimewick::RingRecord& rung) { ringLog.record(rung); });
-    QObject::connect(form.player(), &chimewick::BellPlayer::playbackFailed, &form,
-                     [&ringLog](const QString& message) { ringLog.recordFailure(message); });
+    ringLog.follow(*form.player());
     const chimewick::NextBellWatch nextBell(form, controls, clock);
 
     // What would make every bell wrong stays in the player's display while it lasts.

@@ -29,13 +29,14 @@ class TestOfficeLines : public QObject {
         FakeClock clock{2026, 12, 7, 7, 31, 0}; // a Monday
         QtForm form;
         QtControls controls{form};
-        RingLog log;
+        RingLog log{qEnvironmentVariableIsSet("CHIMEWICK_TEST_JOURNAL")}; // a journal of the test's
         Engine engine;
         NextBellWatch watch{form, controls, clock};
         explicit Program(const QString& folder)
             : engine(
                   controls, clock, [folder] { return folder.toStdString(); },
                   [this](const RingRecord& rung) { log.record(rung); }) {
+            log.follow(*form.player());
             form.start(engine.actions());
         }
         void tick(int seconds) {

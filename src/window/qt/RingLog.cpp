@@ -3,6 +3,7 @@
 
 #include "RingLog.h"
 
+#include "BellPlayer.h"
 #include "Messages.h"
 
 #ifdef CHIMEWICK_JOURNAL
@@ -14,7 +15,7 @@
 
 namespace chimewick {
 
-RingLog::RingLog() {
+RingLog::RingLog([[maybe_unused]] bool journal) {
 #ifdef CHIMEWICK_JOURNAL
     // On a terminal the operator reads the lines as they come; started by the desktop, the
     // journal keeps them for the office.
@@ -37,6 +38,11 @@ void RingLog::record(const RingRecord& record) {
 #ifdef CHIMEWICK_JOURNAL
     send(line, LOG_INFO, fields);
 #endif
+}
+
+void RingLog::follow(BellPlayer& player) {
+    QObject::connect(&player, &BellPlayer::playbackFailed,
+                     [this](const QString& message) { recordFailure(message); });
 }
 
 void RingLog::recordFailure(const QString& message) {
