@@ -3,10 +3,9 @@
 # SPDX-FileCopyrightText: Chimewick developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# The record of bells rung, as the office reads it from a real systemd journal: a journald of
-# its own in a private mount namespace (its own /run), never the host's. The record test of
-# tst_officelines runs there with standard error in a file; journalctl -t chimewick then
-# lists its rings, presses and failures in order, with the slot, time and file as fields.
+# The record of bells rung as the office reads it: tst_officelines' record test, its stderr in
+# a file, beside a journald of its own in a private mount namespace (never the host's); then
+# journalctl -t chimewick lists the rings, presses and failure in order, with their fields.
 # Needs root for the namespace; skipped (77) without.
 # Usage: journal_record.sh <tst_officelines>
 set -euo pipefail
@@ -15,10 +14,7 @@ journald=/lib/systemd/systemd-journald
 
 if [[ -z ${CHIMEWICK_IN_NAMESPACE:-} ]]; then
   [[ -x $journald ]] || { echo "journal_record: $journald is missing" >&2; exit 1; }
-  if (($(id -u) != 0)) || ! unshare -m true 2>/dev/null; then
-    echo "journal_record: no private mount namespace here (needs root); skipped"
-    exit 77
-  fi
+  (($(id -u) == 0)) && unshare -m true 2>/dev/null || { echo "journal_record: no mount namespace; skipped"; exit 77; }
   CHIMEWICK_IN_NAMESPACE=1 exec unshare -m --propagation private bash "$0" "$@"
 fi
 

@@ -122,38 +122,30 @@ self.AddObject(ret, 'org.freedesktop.portal.Request', {}, [('Close', '', '', '')
   echo "system_desktop awake: held while open ($open), let go when closed"
   ;;
 silent_*)
-  # A name owned by a process that never reads its calls: what a session without a portal
-  # backend gives for its first 25 s.
-  silent() {
-    /usr/bin/python3 -c 'import dbus, sys, time
-bus = dbus.SystemBus() if sys.argv[1] == "system" else dbus.SessionBus()
-bus.request_name(sys.argv[2]); print(flush=True); time.sleep(600)' "$@" >"$HOME/owned" &
-    pids+=($!)
-    for _ in $(seq 50); do [[ -s $HOME/owned ]] && break; sleep 0.1; done
-    [[ -s $HOME/owned ]] || fail "the silent $2 did not take its name"
-  }
+  # A name owned by a process that never reads its calls, as a session without a portal
+  # backend has for its first 25 s; logind's on a private system bus.
   if [[ $case == silent_logind ]]; then
     dbus-daemon --session --nofork --print-address=1 >"$HOME/system.addr" 2>/dev/null &
     pids+=($!)
     for _ in $(seq 50); do [[ -s $HOME/system.addr ]] && break; sleep 0.1; done
     export DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$HOME/system.addr")
-    silent system org.freedesktop.login1
-  else
-    silent session org.freedesktop.portal.Desktop
   fi
+  /usr/bin/python3 -c 'import dbus, sys, time
+bus = dbus.SystemBus() if sys.argv[1] == "silent_logind" else dbus.SessionBus()
+bus.request_name(sys.argv[2]); print(flush=True); time.sleep(600)' "$case" \
+    "$([[ $case == silent_logind ]] && echo org.freedesktop.login1 || echo org.freedesktop.portal.Desktop)" >"$HOME/owned" &
+  pids+=($!)
+  for _ in $(seq 50); do [[ -s $HOME/owned ]] && break; sleep 0.1; done
   start
   pid=$!
   wait_for_window "no window"
   sleep 1
   xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^School Chimewick')" key --clearmodifiers alt+F4
-  closed=$(date +%s%N)
+  closed=$(date +%s%N) status=0
   for _ in $(seq 1500); do kill -0 "$pid" 2>/dev/null || break; sleep 0.02; done
   took=$((($(date +%s%N) - closed) / 1000000))
-  kill -0 "$pid" 2>/dev/null && fail "still running ${took} ms after Alt+F4"
-  status=0
-  wait "$pid" || status=$?
-  ((status == 0)) || fail "ended with status $status, ${took} ms after Alt+F4"
-  ((took <= 1000)) || fail "ended ${took} ms after Alt+F4"
+  kill -0 "$pid" 2>/dev/null || wait "$pid" || status=$?
+  ((status == 0 && took <= 1000)) || fail "status $status, ${took} ms after Alt+F4"
   echo "system_desktop $case: ended with status 0, ${took} ms after Alt+F4"
   ;;
 *) fail "no such case" ;;

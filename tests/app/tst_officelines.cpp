@@ -10,8 +10,6 @@
 #include "RingLog.h"
 #include "StderrCapture.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -40,10 +38,8 @@ class TestOfficeLines : public QObject {
             form.start(engine.actions());
         }
         void tick(int seconds) {
-            for (int s = 0; s < seconds; ++s) {
-                clock.advanceSecond();
+            for (int s = 0; s < seconds; ++s, clock.advanceSecond())
                 engine.run("Timer1_Timer");
-            }
         }
         bool shows(const QString& line) const {
             return form.player()->displayText().split('\n').contains(line);
@@ -52,8 +48,7 @@ class TestOfficeLines : public QObject {
 
 private slots:
     void initTestCase() {
-        qInstallMessageHandler(
-            nullptr); // the program's lines reach standard error, as they do there
+        qInstallMessageHandler(nullptr); // the program's lines go to stderr, as they do there
         const QDir sounds(QStringLiteral(CHIMEWICK_SOUNDS_DIR));
         for (const QString& name : sounds.entryList({"*.wma", "*.mp3", "*.wav"}, QDir::Files))
             if (name != QLatin1String("period5.wma"))
@@ -64,7 +59,7 @@ private slots:
         Program p(folder_.path());
         // The Monday profile ticks the Monday/Thursday teaching start.
         QTRY_VERIFY(p.shows("Next bell 08:00:01 AM · Teaching Start (M/T) · in 29 min"));
-        qobject_cast<QAbstractButton*>(p.form.widget("Command4"))->click(); // Fryday
+        QTest::mouseClick(p.form.widget("Command4"), Qt::LeftButton); // Fryday
         QTRY_VERIFY(p.shows("Next bell 07:50:01 AM · Teaching Start · in 19 min"));
         p.controls.setText("T6", "07:40:01 AM");
         QTRY_VERIFY(p.shows("Next bell 07:40:01 AM · Periad 2 · in 9 min"));
@@ -98,7 +93,7 @@ private slots:
         StderrCapture captured;
         for (int n = 0; n < boxes.size(); ++n)
             p.controls.setText(boxes[n].toStdString(), "07:31:0" + std::to_string(n + 1) + " AM");
-        p.tick(4);
+        p.tick(5);
         QTest::mouseClick(p.form.widget("Command19"), Qt::LeftButton);
         // The record's lines and the player's own, without its other news (the sink it found).
         QStringList lines =
