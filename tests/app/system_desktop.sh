@@ -142,7 +142,12 @@ bus.request_name(sys.argv[2]); print(flush=True); time.sleep(600)' "$case" \
   sleep 1
   xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^School Chimewick')" key --clearmodifiers alt+F4
   closed=$(date +%s%N) status=0
-  for _ in $(seq 1500); do kill -0 "$pid" 2>/dev/null || break; sleep 0.02; done
+  for n in $(seq 1500); do
+    kill -0 "$pid" 2>/dev/null || break
+    # A key lost on a busy display is sent once more; the time still counts from the first.
+    ((n != 25)) || (($(windows) == 0)) || xdotool key --clearmodifiers alt+F4
+    sleep 0.02
+  done
   took=$((($(date +%s%N) - closed) / 1000000))
   kill -0 "$pid" 2>/dev/null || wait "$pid" || status=$?
   ((status == 0 && took <= 1000)) || fail "status $status, ${took} ms after Alt+F4"
