@@ -21,6 +21,8 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   # the player links GStreamer to tune its sound sink, and libpulse to watch the output's volume
   libgstreamer1.0-dev libpulse-dev
+  # the record of bells rung, sent to the systemd journal
+  libsystemd-dev
   # a virtual X display where there is none
   xvfb xauth
 )
@@ -43,6 +45,8 @@ if [[ ${1:-} != --run ]]; then
     # a window manager to frame the window, for the tests of its place and of a second start;
     # a headless Wayland compositor and Qt's Wayland plugin
     openbox weston qt6-wayland
+    # a journal of the test's own (journald, journalctl) to read the record of bells rung
+    systemd
     # the Windows build of the core layers
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   )

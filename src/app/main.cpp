@@ -6,9 +6,11 @@
 #include "ClockSyncWatch.h"
 #include "Engine.h"
 #include "ExecutableFolder.h"
+#include "NextBellWatch.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "Recordings.h"
+#include "RingLog.h"
 #include "SingleInstance.h"
 #include "SleepHolds.h"
 #include "SoundOutputWatch.h"
@@ -142,10 +144,16 @@ int main(int argc, char* argv[]) {
     icon.addFile(QStringLiteral(":/icons/chimewick-16.png"));
     QApplication::setWindowIcon(icon);
 
+    chimewick::RingLog ringLog; // outlives the window, whose player reports to it
     chimewick::QtForm form;
     chimewick::QtControls controls(form);
     chimewick::SystemClock clock;
-    chimewick::Engine engine(controls, clock, programFolder);
+    // Every bell rung goes on record, and so does a recording that could not be played.
+    chimewick::Engine engine(
+        controls, clock, programFolder,
+        [&ringLog](const chimewick::RingRecord& rung) { ringLog.record(rung); });
+    ringLog.follow(*form.player());
+    const chimewick::NextBellWatch nextBell(form, controls, clock);
 
     // What would make every bell wrong stays in the player's display while it lasts.
     chimewick::StandingWarnings warnings;

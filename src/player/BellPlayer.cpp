@@ -61,6 +61,10 @@ void BellPlayer::setStandingWarnings(const QString& text) {
     controls_->setStandingWarnings(text);
 }
 
+void BellPlayer::setNextBell(const QString& text) {
+    controls_->setNextBell(text);
+}
+
 Playback* BellPlayer::playback() const {
     return playback_;
 }

@@ -34,6 +34,8 @@ public:
     // Shows the standing warnings (one a line) beside the bell's own line, until replaced;
     // an empty text hides them.
     void setStandingWarnings(const QString& text);
+    // Shows the line of the next bell, until replaced; an empty text hides it.
+    void setNextBell(const QString& text);
 
     Playback* playback() const;
     PlayerControls* controls() const;

@@ -109,6 +109,12 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     warningsFont.setPixelSize(9);
     warnings_->setFont(warningsFont);
     warnings_->hide();
+    // One line of its own, so that it never takes the room of the bell's line or the warnings.
+    nextBell_ = new ClippedText(display);
+    nextBell_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // As small as the warnings, so the longest label and time left still fit the width.
+    nextBell_->setFont(warningsFont);
+    nextBell_->hide();
     state_ = new QLabel(display);
     time_ = new QLabel(display);
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -123,6 +129,7 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     displayLayout->setSpacing(0);
     displayLayout->addWidget(title_, 1);
     displayLayout->addWidget(warnings_, 1);
+    displayLayout->addWidget(nextBell_);
     displayLayout->addLayout(statusRow);
 
     playAction_ = new QAction(this);
@@ -238,6 +245,8 @@ QString PlayerControls::displayText() const {
     if (!warnings_->isHidden())
         text +=
             warnings_->text().replace(QChar::LineSeparator, QLatin1Char('\n')) + QLatin1Char('\n');
+    if (!nextBell_->isHidden())
+        text += nextBell_->text() + QLatin1Char('\n');
     return text + state_->text() + QLatin1Char(' ') + time_->text();
 }
 
@@ -248,6 +257,14 @@ void PlayerControls::setStandingWarnings(const QString& text) {
     warnings_->setHidden(text.isEmpty());
     if (auto* layout = qobject_cast<QBoxLayout*>(warnings_->parentWidget()->layout()))
         layout->setStretchFactor(title_, text.isEmpty() ? 1 : 0);
+}
+
+void PlayerControls::setNextBell(const QString& text) {
+    if (text == nextBell_->text() && nextBell_->isHidden() == text.isEmpty())
+        return; // rewritten every second; repainted only when it changes
+    nextBell_->setText(text);
+    nextBell_->setToolTip(text);
+    nextBell_->setHidden(text.isEmpty());
 }
 
 } // namespace chimewick

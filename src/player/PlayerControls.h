@@ -36,6 +36,9 @@ public:
     // Shows the standing warnings (one a line) beside the bell's own line, until replaced;
     // an empty text hides them.
     void setStandingWarnings(const QString& text);
+    // Shows the standing line of the next bell under the bell's own line and the warnings;
+    // an empty text hides it.
+    void setNextBell(const QString& text);
 
 signals:
     void playPauseRequested();
@@ -47,6 +50,7 @@ signals:
 private:
     QLabel* title_ = nullptr;
     QLabel* warnings_ = nullptr;
+    QLabel* nextBell_ = nullptr;
     QLabel* state_ = nullptr;
     QLabel* time_ = nullptr;
     QSlider* seek_ = nullptr;

@@ -15,20 +15,39 @@ std::string Engine::clickActionOf(std::string_view button) {
     return std::string(button) + "_Click";
 }
 
-Engine::Engine(Controls& controls, const Clock& clock, ProgramFolder programFolder)
+Engine::Engine(Controls& controls, const Clock& clock, ProgramFolder programFolder,
+               RecordRing recordRing)
     : controls_(controls), clock_(clock), ringer_(controls, std::move(programFolder)),
+      recordRing_(std::move(recordRing)),
       // The tick rings a slot by running its bell button's click action, the very same
-      // operation as the operator's click.
-      tick_(controls, clock,
-            [this](std::string_view button) { actions_.run(clickActionOf(button)); }) {
+      // operation as the operator's click; only the record tells them apart.
+      tick_(controls, clock, [this](const ScheduleSlot& slot, std::string_view shown) {
+          ringingSlot_ = &slot;
+          ringingTime_ = shown;
+          struct Done {
+              Engine& engine;
+              ~Done() { engine.ringingSlot_ = nullptr; }
+          } done{*this};
+          actions_.run(clickActionOf(slot.bellButton));
+      }) {
     for (const Bell& bell : bellCatalogue())
-        actions_.add(clickActionOf(bell.button), [this, &bell] { ringer_.ring(bell); });
+        actions_.add(clickActionOf(bell.button), [this, &bell] { ring(bell); });
     for (const DayProfile& profile : dayProfiles())
         actions_.add(clickActionOf(profile.button),
                      [this, &profile] { applyProfile(profile, controls_); });
     actions_.add("ck4_Click", [this] { ck4Click(controls_); });
     actions_.add("Timer1_Timer", [this] { tick_(); });
     actions_.add("Form_Load", [this] { formLoad(clock_, actions_); });
+}
+
+void Engine::ring(const Bell& bell) {
+    // Recorded first, so that the record says what rang before the player says whether its
+    // recording could be played.
+    if (recordRing_) {
+        const RingRecord record{&bell, std::exchange(ringingSlot_, nullptr), ringingTime_};
+        recordRing_(record);
+    }
+    ringer_.ring(bell);
 }
 
 } // namespace chimewick

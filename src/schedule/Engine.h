@@ -5,6 +5,7 @@
 
 #include "ActionTable.h"
 #include "Ring.h"
+#include "RingRecord.h"
 #include "Tick.h"
 
 namespace chimewick {
@@ -17,7 +18,9 @@ class Controls;
 // controls hold all the state; the engine holds only the tick's memory of seconds.
 class Engine {
 public:
-    Engine(Controls& controls, const Clock& clock, ProgramFolder programFolder);
+    // recordRing, when given, is told of every bell rung, by the timetable or a button.
+    Engine(Controls& controls, const Clock& clock, ProgramFolder programFolder,
+           RecordRing recordRing = {});
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
@@ -26,10 +29,15 @@ public:
 
 private:
     static std::string clickActionOf(std::string_view button);
+    void ring(const Bell& bell);
 
     Controls& controls_;
     const Clock& clock_;
     Ringer ringer_;
+    RecordRing recordRing_;
+    // The slot the tick is ringing, while it runs the bell button's action; none for a press.
+    const ScheduleSlot* ringingSlot_ = nullptr;
+    std::string ringingTime_;
     Tick tick_;
     ActionTable actions_;
 };

@@ -82,4 +82,22 @@ std::optional<NextBell> nextBell(const Controls& controls, const Clock& clock, S
     return next;
 }
 
+std::string nextBellLine(const std::optional<NextBell>& next, Seconds now) {
+    if (!next)
+        return "No more bells today";
+    const auto left = duration_cast<minutes>(next->at - now);
+    std::string in;
+    if (left < minutes{1})
+        in = "under a minute";
+    else if (left < hours{1})
+        in = std::to_string(left.count()) + " min";
+    else if (left % hours{1} == minutes{0})
+        in = std::to_string(left / hours{1}) + " h";
+    else
+        in = std::to_string(left / hours{1}) + " h " + std::to_string((left % hours{1}).count()) +
+             " min";
+    const std::string dot = " \xC2\xB7 "; // a middle dot, in UTF-8 whatever the compiler's charset
+    return "Next bell " + next->timeText + dot + std::string(next->slot->label) + dot + "in " + in;
+}
+
 } // namespace chimewick

@@ -26,4 +26,9 @@ struct NextBell {
 // daylight-saving days included. None when nothing more rings before midnight.
 std::optional<NextBell> nextBell(const Controls& controls, const Clock& clock, Seconds now);
 
+// The display's standing line for it, e.g. "Next bell 07:50:01 AM · Periad 2 · in 24 min":
+// the time as its box holds it, the slot's label and the whole minutes left (hours too
+// from an hour on, "under a minute" in the last one); "No more bells today" for none.
+std::string nextBellLine(const std::optional<NextBell>& next, Seconds now);
+
 } // namespace chimewick

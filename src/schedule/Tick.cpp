@@ -50,8 +50,16 @@ void HandledSeconds::add(Seconds s) {
 }
 
 Tick::Tick(Controls& controls, const Clock& clock, RingBell ringBell)
-    : controls_(controls), clock_(clock), ringBell_(std::move(ringBell)) {
-    if (!ringBell_)
+    : Tick(controls, clock,
+           ringBell
+               ? RingSlot{[ring = std::move(ringBell)](const ScheduleSlot& slot, std::string_view) {
+                     ring(slot.bellButton);
+                 }}
+               : RingSlot{}) {}
+
+Tick::Tick(Controls& controls, const Clock& clock, RingSlot ringSlot)
+    : controls_(controls), clock_(clock), ringSlot_(std::move(ringSlot)) {
+    if (!ringSlot_)
         throw std::invalid_argument("a tick needs a way to ring bells");
 }
 
@@ -89,7 +97,7 @@ void Tick::handle(Seconds second) {
             continue;
         if (!controls_.textEquals(slot.timeBox, shown))
             continue;
-        ringBell_(slot.bellButton);
+        ringSlot_(slot, shown);
         controls_.setBackColor(slot.timeBox, HighlightGreen);
     }
 }

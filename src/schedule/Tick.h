@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "ScheduleSlots.h"
 
 #include <functional>
 #include <optional>
@@ -42,10 +43,13 @@ class Tick {
 public:
     // Rings the bell of a button, by running the button's own click action.
     using RingBell = std::function<void(std::string_view bellButton)>;
+    // Rings a slot's bell, told which slot is due and the clock text it matched.
+    using RingSlot = std::function<void(const ScheduleSlot& slot, std::string_view shown)>;
 
     static constexpr std::chrono::seconds MaxCatchUp{60};
 
     Tick(Controls& controls, const Clock& clock, RingBell ringBell);
+    Tick(Controls& controls, const Clock& clock, RingSlot ringSlot);
 
     void operator()();
 
@@ -54,7 +58,7 @@ private:
 
     Controls& controls_;
     const Clock& clock_;
-    RingBell ringBell_;
+    RingSlot ringSlot_;
     HandledSeconds handled_;
     std::optional<Seconds> previous_;
 };

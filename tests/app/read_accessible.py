@@ -3,7 +3,8 @@
 
 # Reads a running program's window over AT-SPI: every control that takes the focus, showing
 # or not, must have a name and be no label, and none may carry a frame's caption unless it is
-# that frame. Also requires the clock warning to be read out from the player's display.
+# that frame. Also requires the clock warning and the next bell to be read out from the
+# player's display.
 import sys
 import time
 
@@ -56,6 +57,9 @@ for n in nodes:
         faults.append(f"a {n.getRoleName()} named by its frame: '{n.name}'")
 if not any(n.name == CLOCK_WARNING and n.getRole() == pyatspi.ROLE_LABEL for n in nodes):
     faults.append("the clock warning is not read out from the player's display")
+if not any(n.getRole() == pyatspi.ROLE_LABEL and
+           (n.name.startswith("Next bell ") or n.name == "No more bells today") for n in nodes):
+    faults.append("the next bell is not read out from the player's display")
 print(f"read_accessible: {focusable} focusable controls, {len(faults)} faults")
 for fault in faults:
     print("  " + fault)

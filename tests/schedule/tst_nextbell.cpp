@@ -40,28 +40,47 @@ void TestNextBell::promisesWhatTheTickRings_data() {
     QTest::addColumn<int>("second");
     QTest::addColumn<QStringList>("edits");
     QTest::addColumn<std::string>("expected");
+    QTest::addColumn<QString>("line"); // as the display shows it
     // The window's default timetable: School Start 07:25:01 AM, Periad 2 08:30:01 AM, ...
     QTest::newRow("before the first bell")
-        << 7 << 0 << 0 << QStringList{} << std::string("School Start at 07:25:01 AM in 1501");
+        << 7 << 0 << 0 << QStringList{} << std::string("School Start at 07:25:01 AM in 1501")
+        << "Next bell 07:25:01 AM · School Start · in 25 min";
     QTest::newRow("at its very second, the one after")
-        << 7 << 25 << 1 << QStringList{} << std::string("Arrenge Bell 2 at 07:29:54 AM in 293");
+        << 7 << 25 << 1 << QStringList{} << std::string("Arrenge Bell 2 at 07:29:54 AM in 293")
+        << "Next bell 07:29:54 AM · Arrenge Bell 2 · in 4 min";
     QTest::newRow("an unticked slot is passed over")
         << 7 << 0 << 0 << QStringList{"C1:0"}
-        << std::string("Arrenge Bell 2 at 07:29:54 AM in 1794");
+        << std::string("Arrenge Bell 2 at 07:29:54 AM in 1794")
+        << "Next bell 07:29:54 AM · Arrenge Bell 2 · in 29 min";
     QTest::newRow("a time the clock never shows is never promised")
         << 7 << 0 << 0 << QStringList{"T1=7:25:01 AM", "Text7=07:29:54 am", "Text6=07:40:01 AM "}
-        << std::string("Periad 2 at 08:30:01 AM in 5401");
+        << std::string("Periad 2 at 08:30:01 AM in 5401")
+        << "Next bell 08:30:01 AM · Periad 2 · in 1 h 30 min";
+    QTest::newRow("a ticked teaching start, typed as the clock shows it")
+        << 7 << 31 << 0 << QStringList{"Check3:1"}
+        << std::string("Teaching Start at 07:50:01 AM in 1141")
+        << "Next bell 07:50:01 AM · Teaching Start · in 19 min";
+    QTest::newRow("the same without its leading zero: not promised")
+        << 7 << 31 << 0 << QStringList{"Check3:1", "Text5=7:50:01 AM"}
+        << std::string("Periad 2 at 08:30:01 AM in 3541")
+        << "Next bell 08:30:01 AM · Periad 2 · in 59 min";
     QTest::newRow("two slots in one second: the later one is heard")
         << 7 << 0 << 0 << QStringList{"C2:1", "T2=07:25:01 AM"}
-        << std::string("Arrenge Bell 1 at 07:25:01 AM in 1501");
+        << std::string("Arrenge Bell 1 at 07:25:01 AM in 1501")
+        << "Next bell 07:25:01 AM · Arrenge Bell 1 · in 25 min";
     QTest::newRow("an afternoon time typed by the operator")
         << 23 << 0 << 0 << QStringList{"C15:1", "T15=11:59:59 PM"}
-        << std::string("End Gatha at 11:59:59 PM in 3599");
+        << std::string("End Gatha at 11:59:59 PM in 3599")
+        << "Next bell 11:59:59 PM · End Gatha · in 59 min";
+    QTest::newRow("an hour away") << 6 << 25 << 1 << QStringList{}
+                                  << std::string("School Start at 07:25:01 AM in 3600")
+                                  << "Next bell 07:25:01 AM · School Start · in 1 h";
     QTest::newRow("nothing more before midnight")
-        << 23 << 0 << 0 << QStringList{} << std::string("none");
+        << 23 << 0 << 0 << QStringList{} << std::string("none") << "No more bells today";
     QTest::newRow("just after midnight: 12 o'clock")
         << 0 << 0 << 0 << QStringList{"T1=12:00:30 AM"}
-        << std::string("School Start at 12:00:30 AM in 30");
+        << std::string("School Start at 12:00:30 AM in 30")
+        << "Next bell 12:00:30 AM · School Start · in under a minute";
 }
 
 void TestNextBell::promisesWhatTheTickRings() {
@@ -70,6 +89,7 @@ void TestNextBell::promisesWhatTheTickRings() {
     QFETCH(int, second);
     QFETCH(QStringList, edits);
     QFETCH(std::string, expected);
+    QFETCH(QString, line);
     ControlsSpy controls;
     controls.logReads = false;
     FakeClock clock{2026, 12, 7, hour, minute, second};
@@ -84,6 +104,7 @@ void TestNextBell::promisesWhatTheTickRings() {
     const Seconds now = clock.now();
     const auto next = nextBell(controls, clock, now);
     QCOMPARE(describe(next, now), expected);
+    QCOMPARE(QString::fromStdString(nextBellLine(next, now)), line);
 
     // The promise holds: the tick, run second by second up to it, rings first there.
     if (next) {

@@ -68,13 +68,17 @@ SleepHolds::SleepHolds(QObject* parent) : QObject(parent) {
 }
 
 SleepHolds::~SleepHolds() {
-    // An answer still on its way is awaited, so that its hold is let go too.
-    if (portalCall_) {
-        portalCall_->waitForFinished();
-        portalAnswered(portalCall_);
-    }
+    // Nothing here waits on a bus: closing the window ends the program at once, even while
+    // the portal or logind has not answered, and either may never answer. A call still on
+    // its way is dropped, its watcher first, so that no answer reaches a half-destroyed
+    // object; should the portal grant it after all, it lets the hold go when this
+    // connection closes.
+    delete portalCall_;
+    portalCall_ = nullptr;
+    delete logindCall_;
+    logindCall_ = nullptr;
     closePortalRequest();
-    // logindLock_ closes its descriptor, which ends the lock.
+    logindLock_.reset(); // closing the descriptor ends logind's lock
 }
 
 void SleepHolds::askPortal() {
@@ -109,14 +113,14 @@ void SleepHolds::askLogind() {
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep:idle") << QStringLiteral("Chimewick") << QString::fromUtf8(Reason)
          << QStringLiteral("block");
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+    logindCall_ = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    connect(logindCall_, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* answered) { logindAnswered(answered); });
 }
 
 void SleepHolds::portalAnswered(QDBusPendingCallWatcher* call) {
-    if (call != portalCall_)
-        return; // already taken in
+    if (!call || call != portalCall_)
+        return; // already taken in, or dropped
     portalCall_ = nullptr;
     const QDBusPendingReply<QDBusObjectPath> reply = *call;
     call->deleteLater();
@@ -127,6 +131,9 @@ void SleepHolds::portalAnswered(QDBusPendingCallWatcher* call) {
 }
 
 void SleepHolds::logindAnswered(QDBusPendingCallWatcher* call) {
+    if (!call || call != logindCall_)
+        return;
+    logindCall_ = nullptr;
     const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *call;
     call->deleteLater();
     if (reply.isError())
@@ -141,8 +148,9 @@ void SleepHolds::closePortalRequest() {
     QDBusMessage close = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.portal.Desktop"), portalRequest_,
         QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Close"));
-    // Waited for, so the portal has let go before the process ends.
-    QDBusConnection::sessionBus().call(close, QDBus::Block, 2000);
+    // Sent, not awaited: the bus library writes it out at once, and a portal that never
+    // reads it must not hold up the close. The portal also lets go when the connection ends.
+    QDBusConnection::sessionBus().send(close);
     portalRequest_.clear();
 }
 

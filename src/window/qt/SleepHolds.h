@@ -39,7 +39,8 @@ private:
     void logindAnswered(QDBusPendingCallWatcher* call);
     void closePortalRequest();
 
-    QDBusPendingCallWatcher* portalCall_ = nullptr;
+    QDBusPendingCallWatcher* portalCall_ = nullptr; // until the portal answers
+    QDBusPendingCallWatcher* logindCall_ = nullptr; // until logind answers
     QString portalRequest_; // the request object that holds the portal's inhibition
     std::unique_ptr<QDBusUnixFileDescriptor> logindLock_; // the lock lasts while it is open
 #endif

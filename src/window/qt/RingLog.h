@@ -1,0 +1,41 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "RingRecord.h"
+
+#include <QString>
+#include <string>
+#include <vector>
+
+namespace chimewick {
+
+class BellPlayer;
+
+// The record of every bell rung, so the office can tell whether the 10:30 bell rang: one
+// line a ring through the program's logging category, and where the systemd journal runs
+// and standard error is no terminal, the same line in the journal under the identifier
+// "chimewick", with the slot, the time text and the file as fields. Nothing is read back.
+class RingLog {
+public:
+    // journal: whether the journal may be used at all (tests keep their lines off the host's).
+    explicit RingLog(bool journal = true);
+
+    void record(const RingRecord& record);
+    // Records each recording the player cannot play, in the player's words: standard error
+    // has them from the player already, the journal has them here, beside their ring. The
+    // log must outlive the player.
+    void follow(BellPlayer& player);
+
+    bool toJournal() const { return journal_; }
+
+private:
+    void recordFailure(const QString& message);
+    void send(const std::string& message, int priority, const std::vector<std::string>& fields);
+
+    bool journal_ = false;
+    std::vector<std::string> lastFields_; // of the last ring: the player plays only that one
+};
+
+} // namespace chimewick
