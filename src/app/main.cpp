@@ -6,6 +6,7 @@
 #include "ClockSyncWatch.h"
 #include "Engine.h"
 #include "ExecutableFolder.h"
+#include "OutputKeepAwake.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "Recordings.h"
@@ -77,5 +78,9 @@ int main(int argc, char* argv[]) {
         form.activateWindow();
     });
     const chimewick::SleepHolds awake; // for the life of the window
+    // The output too, unless a laptop on battery would rather let it sleep between bells.
+    chimewick::OutputKeepAwake outputAwake;
+    if (!QCoreApplication::arguments().contains(QStringLiteral("--let-output-sleep")))
+        outputAwake.start();
     return QApplication::exec();
 }
