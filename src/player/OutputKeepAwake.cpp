@@ -13,10 +13,11 @@
 namespace chimewick {
 namespace {
 
-// The server asks for more silence once per request; the larger it is, the fewer wake-ups.
-// On PipeWire the request also sets the graph's cycle, which a bell starting joins at its next
-// turn: longer cycles would delay the bell's start.
-constexpr pa_usec_t bufferUs = 200 * PA_USEC_PER_MSEC;
+// The server asks for more silence each time a request's worth has played: 25 wake-ups a
+// second. The buffer beyond two requests is the output latency the stream asks for; on
+// PipeWire it sets the graph's cycle, whose end a starting bell waits for, so it stays near
+// PipeWire's own default cycle (1024 frames) rather than at its longest.
+constexpr pa_usec_t bufferUs = 110 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t requestUs = 40 * PA_USEC_PER_MSEC;
 
 // A server that went is tried again soon, then less often.
