@@ -13,8 +13,9 @@
 namespace chimewick {
 namespace {
 
-// The server asks for more silence each time a request's worth has played: 25 wake-ups a
-// second. The buffer beyond two requests is the output latency the stream asks for; on
+// The stream's buffer, in which nothing is ever written: without a pre-buffer the server plays
+// silence for a stream with nothing queued and keeps it running, so the program need not wake
+// to feed it. The buffer beyond two requests is the output latency the stream asks for; on
 // PipeWire it sets the graph's cycle, whose end a starting bell waits for, so it stays near
 // PipeWire's own default cycle (1024 frames) rather than at its longest.
 constexpr pa_usec_t bufferUs = 110 * PA_USEC_PER_MSEC;
@@ -128,12 +129,10 @@ void OutputKeepAwake::follow(const pa_server_info& server) {
         return;
     }
     pa_stream_set_state_callback(stream_, &OutputKeepAwake::onStreamState, this);
-    pa_stream_set_write_callback(stream_, &OutputKeepAwake::onWritable, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(bufferUs, &spec));
     attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(requestUs, &spec));
-    // Never waits for a full buffer, so a late write never stops the stream.
     attr.prebuf = 0;
     attr.fragsize = static_cast<uint32_t>(-1);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_NOFLAGS, nullptr, nullptr) <
@@ -164,24 +163,10 @@ void OutputKeepAwake::onStreamState(pa_stream* stream, void* self) {
     }
 }
 
-void OutputKeepAwake::onWritable(pa_stream* stream, size_t bytes, void*) {
-    while (bytes > 0) {
-        void* data = nullptr;
-        size_t size = bytes;
-        if (pa_stream_begin_write(stream, &data, &size) < 0 || !data || size == 0)
-            return;
-        std::memset(data, 0, size);
-        if (pa_stream_write(stream, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0)
-            return;
-        bytes -= qMin(size, bytes);
-    }
-}
-
 void OutputKeepAwake::dropStream() {
     if (!stream_)
         return;
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
     pa_stream_disconnect(stream_);
     pa_stream_unref(stream_);
     stream_ = nullptr;

@@ -14,10 +14,11 @@ struct pa_server_info;
 namespace chimewick {
 
 // Keeps the sound server's default output from suspending while it lives: an HDMI receiver
-// or an amplifier woken by a bell mutes or fades in its first seconds. It plays silence into
-// the default output, never paused, in large buffers, so its cost stays near nothing. It
-// follows a change of the default output, an output unplugged and a server that restarts
-// or starts late; without a server it waits quietly, as the output watch already says so.
+// or an amplifier woken by a bell mutes or fades in its first seconds. It holds a stream of
+// silence on the default output, never paused, whose silence the server makes itself, so it
+// costs next to nothing. It follows a change of the default output, an output unplugged and a
+// server that restarts or starts late; without a server it waits quietly, as the output watch
+// already says so.
 class OutputKeepAwake : public QObject {
     Q_OBJECT
 public:
@@ -30,7 +31,6 @@ private:
     // On the server's thread.
     static void onContextState(pa_context* context, void* self);
     static void onStreamState(pa_stream* stream, void* self);
-    static void onWritable(pa_stream* stream, size_t bytes, void* self);
     void queryDefault();
     void follow(const pa_server_info& server);
     void dropStream();
