@@ -57,6 +57,10 @@ void OutputKeepAwake::start() {
 
 void OutputKeepAwake::connectToServer() {
     pa_threaded_mainloop_lock(loop_);
+    if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
+        pa_threaded_mainloop_unlock(loop_); // opened again on the new default meanwhile
+        return;
+    }
     dropStream();
     dropContext(context_);
     int error = 0;
@@ -103,8 +107,10 @@ void OutputKeepAwake::queryDefault() {
         pa_operation_unref(op);
 }
 
-// A stream opened on no named output goes to the default and, on today's servers, moves with
-// it; one the user moved elsewhere, or an older server's, is opened afresh on the default.
+// The stream is opened on the default output by name and not moved by the server: a server
+// that remembers where an application played would otherwise put it back on an output that is
+// no longer the default. When the default changes it is opened afresh there; when its output
+// goes, the server ends it and the new default gets a new one.
 void OutputKeepAwake::follow(const pa_server_info& server) {
     if (stream_) {
         const pa_stream_state_t state = pa_stream_get_state(stream_);
@@ -135,8 +141,8 @@ void OutputKeepAwake::follow(const pa_server_info& server) {
     attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(requestUs, &spec));
     attr.prebuf = 0;
     attr.fragsize = static_cast<uint32_t>(-1);
-    if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_NOFLAGS, nullptr, nullptr) <
-        0)
+    if (pa_stream_connect_playback(stream_, server.default_sink_name, &attr, PA_STREAM_DONT_MOVE,
+                                   nullptr, nullptr) < 0)
         lost();
 }
 
@@ -154,7 +160,8 @@ void OutputKeepAwake::onStreamState(pa_stream* stream, void* self) {
         break;
     case PA_STREAM_FAILED:
     case PA_STREAM_TERMINATED:
-        // Killed with its output or refused: open it again on the default, if there is one.
+        // Ended with its output, or refused: opened again on the default, if there is one, when
+        // the server names it, or else by the retry.
         if (stream == awake->stream_ && pa_context_get_state(awake->context_) == PA_CONTEXT_READY)
             awake->lost();
         break;
