@@ -14,12 +14,13 @@ namespace chimewick {
 namespace {
 
 // The stream's buffer, in which nothing is ever written: without a pre-buffer the server plays
-// silence for a stream with nothing queued and keeps it running, so the program need not wake
-// to feed it. The buffer beyond two requests is the output latency the stream asks for; on
-// PipeWire it sets the graph's cycle, whose end a starting bell waits for, so it stays near
-// PipeWire's own default cycle (1024 frames) rather than at its longest.
-constexpr pa_usec_t bufferUs = 110 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t requestUs = 40 * PA_USEC_PER_MSEC;
+// silence for a stream with nothing queued and keeps it running. The server reports each
+// request's worth played, so long requests keep the program asleep (2 to 3 wake-ups a
+// second). What the buffer holds beyond two requests, 30 ms, is the output latency the stream
+// asks for; on PipeWire it sets the graph's cycle, whose end a starting bell waits for, and
+// 30 ms keeps PipeWire's own default cycle (1024 frames) rather than its longest.
+constexpr pa_usec_t requestUs = 500 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t bufferUs = 2 * requestUs + 30 * PA_USEC_PER_MSEC;
 
 // A server that went is tried again soon, then less often.
 constexpr int firstRetryMs = 500;
@@ -126,10 +127,7 @@ void OutputKeepAwake::follow(const pa_server_info& server) {
         return; // no output at all; a new one changes the server's default
     // The server's own format: the output mixes the silence in without converting it.
     const pa_sample_spec spec = server.sample_spec;
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_MEDIA_NAME, "Keeping the sound output awake");
-    stream_ = pa_stream_new_with_proplist(context_, "silence", &spec, nullptr, props);
-    pa_proplist_free(props);
+    stream_ = pa_stream_new(context_, "Keeping the sound output awake", &spec, nullptr);
     if (!stream_) {
         lost();
         return;
