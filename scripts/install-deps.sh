@@ -30,6 +30,8 @@ if [[ ${1:-} != --run ]]; then
   packages+=(
     # headless checks: a sound server with a null sink, screenshots, clicks
     pulseaudio pulseaudio-utils imagemagick xdotool x11-utils faketime strace
+    # the same tests through PipeWire, as Debian's desktops run it
+    pipewire wireplumber pipewire-pulse
     # making the bell sounds
     espeak-ng sox libsox-fmt-all ffmpeg
     clang-format

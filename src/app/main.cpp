@@ -7,6 +7,7 @@
 #include "Engine.h"
 #include "ExecutableFolder.h"
 #include "NextBellWatch.h"
+#include "OutputKeepAwake.h"
 #include "QtControls.h"
 #include "QtForm.h"
 #include "Recordings.h"
@@ -46,6 +47,7 @@ void reportMissingBells(chimewick::StandingWarnings& warnings) {
 constexpr std::pair<const char*, const char*> ProgramOptions[] = {
     {"h|help", "Show the options and end."},
     {"v|version", "Show the version and end."},
+    {"let-output-sleep", "Let the sound output sleep between bells, as on a laptop on battery."},
 };
 
 // What Qt itself reads from the command line (QGuiApplication's and QApplication's options):
@@ -170,5 +172,9 @@ int main(int argc, char* argv[]) {
     QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form,
                      [&form](const QString& token) { bringForward(form, token); });
     const chimewick::SleepHolds awake; // for the life of the window
+    // The output too, unless a laptop on battery would rather let it sleep between bells.
+    chimewick::OutputKeepAwake outputAwake;
+    if (!parser.isSet(QStringLiteral("let-output-sleep")))
+        outputAwake.start();
     return QApplication::exec();
 }

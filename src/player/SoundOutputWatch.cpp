@@ -4,6 +4,7 @@
 #include "SoundOutputWatch.h"
 
 #include "Messages.h"
+#include "PulseClient.h"
 
 #include <QMetaObject>
 #include <pulse/pulseaudio.h>
@@ -34,11 +35,7 @@ SoundOutputWatch::~SoundOutputWatch() {
         return;
     // The server's thread ends before the object: no callback outlives it.
     pa_threaded_mainloop_stop(loop_);
-    if (context_) {
-        pa_context_set_state_callback(context_, nullptr, nullptr);
-        pa_context_disconnect(context_);
-        pa_context_unref(context_);
-    }
+    dropContext(context_);
     pa_threaded_mainloop_free(loop_);
 }
 
@@ -64,26 +61,13 @@ void SoundOutputWatch::start() {
 void SoundOutputWatch::connectToServer() {
     // The server's thread runs meanwhile: the context is changed under its lock only.
     pa_threaded_mainloop_lock(loop_);
-    if (context_) {
-        pa_context_set_state_callback(context_, nullptr, nullptr);
-        pa_context_disconnect(context_);
-        pa_context_unref(context_);
-    }
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Chimewick");
-    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "chimewick");
-    context_ =
-        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Chimewick", props);
-    pa_proplist_free(props);
+    dropContext(context_);
+    int error = 0;
+    context_ = connectProgramContext(loop_, &SoundOutputWatch::onContextState, this, error);
     QString failure;
-    if (!context_) {
-        failure = tr("the sound server's client did not start");
-    } else {
-        pa_context_set_state_callback(context_, &SoundOutputWatch::onContextState, this);
-        // No server is started for the watch's sake.
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-            failure = QString::fromUtf8(pa_strerror(pa_context_errno(context_)));
-    }
+    if (!context_)
+        failure = error ? QString::fromUtf8(pa_strerror(error))
+                        : tr("the sound server's client did not start");
     pa_threaded_mainloop_unlock(loop_);
     if (!failure.isEmpty())
         unavailable(failure);
@@ -159,7 +143,7 @@ void SoundOutputWatch::report(bool silent) {
 }
 
 void SoundOutputWatch::unavailable(const QString& why) {
-    if (loop_ && context_)
+    if (loop_)
         retry_.start();
     if (!toldUnavailable_)
         sayOnStderr(tr("cannot tell whether the sound output is muted: %1").arg(why));

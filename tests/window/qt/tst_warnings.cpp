@@ -232,11 +232,12 @@ private slots:
     void soundOutputServerComesAndGoes() {
         QTemporaryDir runtime;
         const QString nullSink = QStringLiteral(CHIMEWICK_NULL_SINK_SCRIPT);
+        const QString server = qEnvironmentVariable("CHIMEWICK_SOUND_SERVER", "pulseaudio");
         const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
         const auto stopServer = qScopeGuard([&] {
             QProcess::execute(QStringLiteral("bash"),
-                              {nullSink, QStringLiteral("stop"), runtime.path()});
+                              {nullSink, QStringLiteral("stop"), runtime.path(), server});
             qputenv("XDG_RUNTIME_DIR", savedRuntime);
         });
         StderrCapture capture;
@@ -247,12 +248,12 @@ private slots:
         watch.start();
         QTest::qWait(300);
         QCOMPARE(QProcess::execute(QStringLiteral("bash"),
-                                   {nullSink, QStringLiteral("start"), runtime.path()}),
+                                   {nullSink, QStringLiteral("start"), runtime.path(), server}),
                  0);
         QCOMPARE(pactl({"set-sink-mute", "bells", "1"}), QString());
         QTRY_VERIFY_WITH_TIMEOUT(display.shows(mutedLine), 10000);
         QProcess::execute(QStringLiteral("bash"),
-                          {nullSink, QStringLiteral("stop"), runtime.path()});
+                          {nullSink, QStringLiteral("stop"), runtime.path(), server});
         QTRY_VERIFY(!display.shows(mutedLine));
         // Once when there was none, once when it went, not at every try.
         QCOMPARE(capture.lines().filter(QStringLiteral("cannot tell whether the sound")).size(), 2);

@@ -1,0 +1,40 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "PulseClient.h"
+
+#include <pulse/pulseaudio.h>
+
+namespace chimewick {
+
+pa_context* connectProgramContext(pa_threaded_mainloop* loop, pa_context_notify_cb_t notify,
+                                  void* userdata, int& error) {
+    error = 0;
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Chimewick");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "chimewick");
+    pa_context* context =
+        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop), "Chimewick", props);
+    pa_proplist_free(props);
+    if (!context)
+        return nullptr;
+    pa_context_set_state_callback(context, notify, userdata);
+    // No server is started for the program's sake.
+    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        error = pa_context_errno(context);
+        dropContext(context);
+    }
+    return context;
+}
+
+void dropContext(pa_context*& context) {
+    if (!context)
+        return;
+    pa_context_set_state_callback(context, nullptr, nullptr);
+    pa_context_set_subscribe_callback(context, nullptr, nullptr);
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+    context = nullptr;
+}
+
+} // namespace chimewick
