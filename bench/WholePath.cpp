@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QMediaPlayer>
 #include <QProcess>
 #include <chrono>
 #include <cmath>
@@ -195,12 +194,11 @@ int runWholePath(int argc, char** argv, int rings) {
                     controls.handOutMs - due, controls.greenMs - due, busy, kinds.c_str(), due);
         std::fflush(stdout);
         // The bell rings through: how long it was heard tells whether its end was cut.
-        waitFor([&] { return playback.mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia; },
-                15000, 20);
+        waitFor([&] { return playback.state() == chimewick::PlayState::Ended; }, 15000, 20);
         waitFor([&] { return monotonicMs() - listener.lastLoudMs() > 300; }, 15000, 10);
         heardMs.push_back(listener.lastLoudMs() - onset);
         std::printf("  %-12s heard for %.1f ms of %lld ms\n", "", heardMs.back(),
-                    static_cast<long long>(playback.mediaPlayer()->duration()));
+                    static_cast<long long>(playback.duration()));
     }
     if (delays.empty())
         delays.push_back(std::nan(""));
