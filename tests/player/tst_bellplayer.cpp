@@ -105,7 +105,8 @@ public:
             return;
         parec_.start(QStringLiteral("parec"), {"-d", "bells.monitor", "--raw", "--format=s16le",
                                                "--rate=8000", "--channels=1", "--latency-msec=20"});
-        parec_.waitForStarted();
+        // Listening once the monitor's first samples arrive.
+        parec_.waitForReadyRead(5000);
     }
     ~Monitor() { peakDb(); }
     bool listening() const { return parec_.state() != QProcess::NotRunning; }
