@@ -55,16 +55,24 @@ public:
     }
     bool ok() const { return stream_ != nullptr; }
 
-    // Looks for the first loud sample that lies after the given moment.
-    void arm(double afterMs) {
+    // Looks for the first loud sample that lies after the given moment, and for the first
+    // at or above contentLevel: the recording's own sound rather than a decoder's lead-in.
+    void arm(double afterMs, int contentLevel = Loud) {
         const std::lock_guard lock(mutex_);
         armedAfter_ = afterMs;
         onsetFrame_ = -1;
+        contentFrame_ = -1;
+        contentLevel_ = std::max(contentLevel, Loud);
     }
     // Where the onset lies, ms on the monotonic clock, or NaN while none is heard.
     double onsetMs() const {
         const std::lock_guard lock(mutex_);
         return onsetFrame_ < 0 ? std::nan("") : timeOf(onsetFrame_);
+    }
+    // Where the recording's own sound began, ms on the monotonic clock, or NaN.
+    double contentMs() const {
+        const std::lock_guard lock(mutex_);
+        return contentFrame_ < 0 ? std::nan("") : timeOf(contentFrame_);
     }
     // Monotonic ms of the latest loud sample.
     double lastLoudMs() const {
@@ -97,8 +105,13 @@ private:
                     continue;
                 const std::int64_t frame = frames_ - ReadFrames + i;
                 lastLoudFrame_ = frame;
-                if (onsetFrame_ < 0 && !std::isnan(armedAfter_) && timeOf(frame) >= armedAfter_)
+                if (std::isnan(armedAfter_) || timeOf(frame) < armedAfter_)
+                    continue;
+                if (onsetFrame_ < 0)
                     onsetFrame_ = frame;
+                if (contentFrame_ < 0 && std::abs(static_cast<int>(
+                                             buffer[static_cast<std::size_t>(i)])) >= contentLevel_)
+                    contentFrame_ = frame;
             }
         }
     }
@@ -111,6 +124,8 @@ private:
     double origin_ = std::numeric_limits<double>::max();
     double armedAfter_ = std::nan("");
     std::int64_t onsetFrame_ = -1;
+    std::int64_t contentFrame_ = -1;
+    int contentLevel_ = Loud;
     std::int64_t lastLoudFrame_ = -1;
 };
 

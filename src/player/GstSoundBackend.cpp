@@ -30,6 +30,11 @@ constexpr gint64 LatencyTimeUs = 10000;
 // The time granted to the stages before the sink, waited out at every start; a bell is read
 // from a file and decoded ahead of the sink, so a short one does.
 constexpr guint64 ProcessingDeadlineNs = 5000000;
+// Unsynchronised: each sample goes to the server as soon as it is decoded. Synchronised, a bell
+// held ready sounded as late as it had been held (2 s for a bell opened 2 s ahead), the sink
+// waiting for the running time it had counted while paused. Unsynchronised, the end of the
+// stream reaches the player while the server still plays its last buffer; the player lets
+// an ended bell's output go only some time after.
 
 // The plugins that opening a WMA, MP3 or WAV bell loads; loading libav alone takes about
 // 90 ms, which the first bell of a run would otherwise wait for.
@@ -72,7 +77,7 @@ GstElement* makeSink(bool& tuned) {
     if (GstElement* pulse = gst_element_factory_make("pulsesink", nullptr)) {
         if (gst_element_set_state(pulse, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
             g_object_set(pulse, "buffer-time", BufferTimeUs, "latency-time", LatencyTimeUs,
-                         "processing-deadline", ProcessingDeadlineNs, nullptr);
+                         "processing-deadline", ProcessingDeadlineNs, "sync", FALSE, nullptr);
             tuned = true;
             return pulse;
         }
@@ -369,7 +374,8 @@ void GstSoundBackend::handle(GstMessage* message) {
                 if (tuned_)
                     qCInfo(messages).noquote()
                         << QStringLiteral("tuned the sound sink %1 to start bells promptly: "
-                                          "buffer %2 ms, latency %3 ms, processing deadline %4 ms")
+                                          "buffer %2 ms, latency %3 ms, processing deadline %4 ms, "
+                                          "unsynchronised")
                                .arg(name)
                                .arg(BufferTimeUs / 1000)
                                .arg(LatencyTimeUs / 1000)
