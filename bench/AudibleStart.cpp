@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaPlayer>
 #include <QProcess>
 #include <QTimer>
 #include <algorithm>
@@ -93,12 +92,8 @@ int runAudibleStart(int argc, char** argv, const char* label, const std::vector<
         if (viaPaplay)
             paplay.waitForFinished(15000);
         else
-            waitFor(
-                [&] {
-                    return player.playback()->mediaPlayer()->mediaStatus() ==
-                           QMediaPlayer::EndOfMedia;
-                },
-                15000);
+            waitFor([&] { return player.playback()->state() == chimewick::PlayState::Ended; },
+                    15000);
     }
 
     if (delays.empty())

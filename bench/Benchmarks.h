@@ -20,6 +20,12 @@ int runAudibleStart(int argc, char** argv, const char* label, const std::vector<
 // due second's start to the first loud sample at the sink, with where the time went.
 int runWholePath(int argc, char** argv, int rings);
 
+// Many rings of four kinds (alone, back to back, again, broken then good): none silent or cut.
+int runSoak(int argc, char** argv, int rings);
+
+// The listener checked against a click played at a known time.
+int runClickCheck(int clicks);
+
 // Whether the program, started at the given local time, rings nothing for that many seconds.
 int runQuietCheck(const std::string& localTime, int seconds);
 

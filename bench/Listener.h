@@ -21,8 +21,10 @@
 namespace bench {
 
 constexpr int Rate = 48000;
-// Two milliseconds a read: the onset is placed within the read by its sample index, and
-// the reads' timing fixes where the stream's samples lie on the clock.
+// Two milliseconds a read: the onset is placed within the read by its sample index, and the read
+// by the moment it returned. Each sample is stamped when it arrived, never earlier: on PipeWire
+// the monitor delivers a whole graph cycle (about 21 ms) at once, and a time counted from the
+// stream's first read placed a bell's first sample up to a cycle before the second it rang in.
 constexpr int ReadFrames = Rate / 500;
 // About -50 dBFS: far above the converters' dither, far below any chime.
 constexpr int Loud = 100;
@@ -55,28 +57,32 @@ public:
     }
     bool ok() const { return stream_ != nullptr; }
 
-    // Looks for the first loud sample that lies after the given moment.
-    void arm(double afterMs) {
+    // Looks for the first loud sample that lies after the given moment, and for the first
+    // at or above contentLevel: the recording's own sound rather than a decoder's lead-in.
+    void arm(double afterMs, int contentLevel = Loud) {
         const std::lock_guard lock(mutex_);
         armedAfter_ = afterMs;
-        onsetFrame_ = -1;
+        onsetMs_ = std::nan("");
+        contentMs_ = std::nan("");
+        contentLevel_ = std::max(contentLevel, Loud);
     }
     // Where the onset lies, ms on the monotonic clock, or NaN while none is heard.
     double onsetMs() const {
         const std::lock_guard lock(mutex_);
-        return onsetFrame_ < 0 ? std::nan("") : timeOf(onsetFrame_);
+        return onsetMs_;
+    }
+    // Where the recording's own sound began, ms on the monotonic clock, or NaN.
+    double contentMs() const {
+        const std::lock_guard lock(mutex_);
+        return contentMs_;
     }
     // Monotonic ms of the latest loud sample.
     double lastLoudMs() const {
         const std::lock_guard lock(mutex_);
-        return lastLoudFrame_ < 0 ? -1e12 : timeOf(lastLoudFrame_);
+        return lastLoudMs_;
     }
 
 private:
-    double timeOf(std::int64_t frame) const {
-        return origin_ + static_cast<double>(frame) * 1e3 / Rate;
-    }
-
     void run() {
         std::vector<std::int16_t> buffer(ReadFrames);
         while (!stop_) {
@@ -88,17 +94,19 @@ private:
             }
             const double now = monotonicMs();
             const std::lock_guard lock(mutex_);
-            frames_ += ReadFrames;
-            // A read returns no earlier than its last sample arrived; the earliest such
-            // return fixes the stream's origin best.
-            origin_ = std::min(origin_, now - static_cast<double>(frames_) * 1e3 / Rate);
             for (int i = 0; i < ReadFrames; ++i) {
-                if (std::abs(static_cast<int>(buffer[static_cast<std::size_t>(i)])) < Loud)
+                const int level = std::abs(static_cast<int>(buffer[static_cast<std::size_t>(i)]));
+                if (level < Loud)
                     continue;
-                const std::int64_t frame = frames_ - ReadFrames + i;
-                lastLoudFrame_ = frame;
-                if (onsetFrame_ < 0 && !std::isnan(armedAfter_) && timeOf(frame) >= armedAfter_)
-                    onsetFrame_ = frame;
+                // Arrived with the read, as early as its place in the read allows.
+                const double at = now - static_cast<double>(ReadFrames - 1 - i) * 1e3 / Rate;
+                lastLoudMs_ = at;
+                if (std::isnan(armedAfter_) || at < armedAfter_)
+                    continue;
+                if (std::isnan(onsetMs_))
+                    onsetMs_ = at;
+                if (std::isnan(contentMs_) && level >= contentLevel_)
+                    contentMs_ = at;
             }
         }
     }
@@ -107,11 +115,11 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
-    std::int64_t frames_ = 0;
-    double origin_ = std::numeric_limits<double>::max();
     double armedAfter_ = std::nan("");
-    std::int64_t onsetFrame_ = -1;
-    std::int64_t lastLoudFrame_ = -1;
+    double onsetMs_ = std::nan("");
+    double contentMs_ = std::nan("");
+    int contentLevel_ = Loud;
+    double lastLoudMs_ = -1e12;
 };
 
 } // namespace bench

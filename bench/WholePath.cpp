@@ -1,7 +1,9 @@
 // SPDX-FileCopyrightText: Chimewick developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "BellCatalogue.h"
 #include "BellPlayer.h"
+#include "BellPreparer.h"
 #include "Benchmarks.h"
 #include "Clock.h"
 #include "ClockText.h"
@@ -12,13 +14,14 @@
 #include "Playback.h"
 #include "QtControls.h"
 #include "QtForm.h"
+#include "RecordingLevel.h"
+#include "Ring.h"
 #include "ScheduleSlots.h"
 #include "Stats.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QMediaPlayer>
 #include <QProcess>
 #include <chrono>
 #include <cmath>
@@ -136,35 +139,65 @@ int runWholePath(int argc, char** argv, int rings) {
     const chimewick::SystemClock clock;
     chimewick::Engine engine(controls, clock, [folderText] { return folderText; });
     form.start(engine.actions());
+    chimewick::BellPreparer preparer(
+        qtControls, clock, [folderText] { return folderText; }, *form.player());
+    preparer.start();
     // Only the operator's slots ring.
     for (const chimewick::ScheduleSlot& slot : chimewick::scheduleSlots())
         qtControls.setCheckValue(slot.checkBox, 0);
     chimewick::Playback& playback = *form.player()->playback();
     waitFor([] { return false; }, 1000, 50);
 
-    std::printf("whole path: %d rings from the timetable, each typed into T1 or T2 three seconds "
-                "ahead; ms from the due second's start\n",
-                rings);
-    std::printf("  %-12s %7s | %6s %6s %8s %6s | %s\n", "due", "sound", "shown", "handed",
-                "returned", "tick", "window thread busy between due and sound");
+    // One slot for each kind of recording, rung in turn.
+    struct Kind {
+        const chimewick::ScheduleSlot* slot = nullptr;
+        std::string format;
+        int level =
+            0; // the recording's own sound: within 20 dB of its peak, at the player's volume
+        std::vector<double> first, content;
+    };
+    std::vector<Kind> kinds;
+    for (const char* format : {".wma", ".mp3", ".wav"})
+        for (const chimewick::ScheduleSlot& slot : chimewick::scheduleSlots()) {
+            const std::string file(chimewick::bellOfButton(slot.bellButton).fileName);
+            if (!file.ends_with(format))
+                continue;
+            const QString path = QString::fromStdString(chimewick::bellPath(folderText, file));
+            kinds.push_back({&slot,
+                             format + 1,
+                             contentLevel(path, form.player()->playback()->volume() / 100.0),
+                             {},
+                             {}});
+            break;
+        }
+
+    std::printf(
+        "whole path: %d rings from the timetable, WMA, MP3 and WAV in turn, each typed three "
+        "seconds ahead; ms from the due second's start to the first sound (-50 dBFS) and to "
+        "the recording's own (within 20 dB of its peak)\n",
+        rings);
+    std::printf("  %-12s %-4s %7s %7s | %6s %6s %8s %6s | %s\n", "due", "kind", "sound", "bell",
+                "shown", "handed", "returned", "tick", "window thread busy between due and sound");
     std::vector<double> delays;
+    std::vector<double> contents;
     std::vector<double> heardMs;
     int silent = 0;
     for (int i = 0; i < rings; ++i) {
         // Silence before the ring, so the onset is this bell's.
         waitFor([&] { return monotonicMs() - listener.lastLoudMs() > 300; }, 15000, 10);
-        const char* checkBox = i % 2 == 0 ? "C1" : "C2";
-        const char* timeBox = i % 2 == 0 ? "T1" : "T2";
+        Kind& kind = kinds[static_cast<std::size_t>(i) % kinds.size()];
+        const std::string_view checkBox = kind.slot->checkBox;
+        const std::string_view timeBox = kind.slot->timeBox;
         const auto second = static_cast<std::int64_t>(std::floor(wallMs() / 1e3)) + 3;
         const std::string text =
             chimewick::clockText(clock.toLocal(Seconds(std::chrono::seconds(second))));
         qtControls.setText(timeBox, text);
         qtControls.setCheckValue(checkBox, 1);
         const double due = static_cast<double>(second) * 1e3 - (wallMs() - monotonicMs());
-        listener.arm(due);
+        listener.arm(due, kind.level);
         controls.handInMs = 0;
         const std::size_t busyFrom = app.busy.size();
-        const bool heard = waitFor([&] { return !std::isnan(listener.onsetMs()); },
+        const bool heard = waitFor([&] { return !std::isnan(listener.contentMs()); },
                                    static_cast<int>(due - monotonicMs()) + 5000, 20);
         qtControls.setCheckValue(checkBox, 0);
         if (!heard) {
@@ -175,6 +208,11 @@ int runWholePath(int argc, char** argv, int rings) {
         }
         const double onset = listener.onsetMs();
         delays.push_back(onset - due);
+        contents.push_back(listener.contentMs() - due);
+        if (i >= static_cast<int>(kinds.size())) {
+            kind.first.push_back(delays.back());
+            kind.content.push_back(contents.back());
+        }
         // What the window thread did between the second's start and the sound.
         std::map<std::string, double> byKind;
         double busy = 0;
@@ -187,33 +225,47 @@ int runWholePath(int argc, char** argv, int rings) {
             busy += to - from;
             byKind[eventName(e.type)] += to - from;
         }
-        std::string kinds;
-        for (const auto& [kind, ms] : byKind)
-            kinds += " " + kind + " " + std::to_string(static_cast<int>(std::lround(ms)));
-        std::printf("  %-12s %7.1f | %6.1f %6.1f %8.1f %6.1f | %.1f ms:%s (due at %.3f)\n",
-                    text.c_str(), onset - due, controls.shownMs - due, controls.handInMs - due,
-                    controls.handOutMs - due, controls.greenMs - due, busy, kinds.c_str(), due);
+        std::string work;
+        for (const auto& [what, ms] : byKind)
+            work += " " + what + " " + std::to_string(static_cast<int>(std::lround(ms)));
+        std::printf(
+            "  %-12s %-4s %7.1f %7.1f | %6.1f %6.1f %8.1f %6.1f | %.1f ms:%s (due at %.3f)\n",
+            text.c_str(), kind.format.c_str(), onset - due, contents.back(), controls.shownMs - due,
+            controls.handInMs - due, controls.handOutMs - due, controls.greenMs - due, busy,
+            work.c_str(), due);
         std::fflush(stdout);
         // The bell rings through: how long it was heard tells whether its end was cut.
-        waitFor([&] { return playback.mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia; },
-                15000, 20);
+        waitFor([&] { return playback.state() == chimewick::PlayState::Ended; }, 15000, 20);
         waitFor([&] { return monotonicMs() - listener.lastLoudMs() > 300; }, 15000, 10);
         heardMs.push_back(listener.lastLoudMs() - onset);
         std::printf("  %-12s heard for %.1f ms of %lld ms\n", "", heardMs.back(),
-                    static_cast<long long>(playback.mediaPlayer()->duration()));
+                    static_cast<long long>(playback.duration()));
     }
-    if (delays.empty())
+    if (delays.empty()) {
         delays.push_back(std::nan(""));
+        contents.push_back(std::nan(""));
+    }
     const std::vector<double> later(delays.begin() + 1, delays.end());
+    const std::vector<double> laterContent(contents.begin() + 1, contents.end());
     const Summary l = summarize(later);
+    const Summary c = summarize(laterContent);
     const Summary y = summarize(paplay);
-    std::printf("  first ring %.1f ms; later rings: %s; silent %d\n", delays.front(),
-                formatSummary(l).c_str(), silent);
+    std::printf("  the recording's sound: first ring %.1f ms; later rings: %s; silent %d\n",
+                contents.front(), formatSummary(c).c_str(), silent);
+    std::printf("  the first sound (-50 dBFS): first ring %.1f ms; later rings: %s\n",
+                delays.front(), formatSummary(l).c_str());
+    for (const Kind& kind : kinds)
+        std::printf(
+            "  %s, rings after the first of each: the recording's sound %s; first sound %s\n",
+            kind.format.c_str(), formatSummary(summarize(kind.content)).c_str(),
+            formatSummary(summarize(kind.first)).c_str());
     std::printf("  yardstick: paplay from its launch to its first sound, ms: %s\n",
                 formatSummary(y).c_str());
     std::printf("RESULT whole first=%.1f later_min=%.1f later_median=%.1f later_max=%.1f "
-                "later_n=%zu silent=%d paplay_median=%.1f\n",
-                delays.front(), l.min, l.median, l.max, l.count, silent, y.median);
+                "later_n=%zu silent=%d paplay_median=%.1f content_first=%.1f content_median=%.1f "
+                "content_max=%.1f\n",
+                delays.front(), l.min, l.median, l.max, l.count, silent, y.median, contents.front(),
+                c.median, c.max);
     return 0;
 }
 

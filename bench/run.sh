@@ -10,8 +10,13 @@
 #   4. tick cost: one tick on the real clock, the zone read afresh each time;
 #   5. whole path: the real window ringing bells typed into its timetable, from the due
 #      second's start to the first sound at the sink, beside paplay's start as a yardstick.
+#   6. both sound servers, PulseAudio and PipeWire (pipewire, wireplumber, pipewire-pulse on a
+#      private runtime folder and session bus), each started here: the listener checked
+#      against a click, the whole path to the recording's own sound, a soak of rings, and the
+#      idle cost of the program and of the server. With BEFORE_BIN set to the bin folder of an
+#      earlier build (see bench/README.md), its whole path is measured on each server too.
 # Prints the figures and one summary at the end. Installs nothing: scripts/install-deps.sh
-# does. Takes about six minutes.
+# does. Takes about twenty minutes (SOAK_RINGS=500 a server; fewer for a quick look).
 #
 #   bench/run.sh [BUILD_DIR]        (default: build/bench)
 set -euo pipefail
@@ -19,7 +24,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/bench}
 
-for tool in cmake ninja pulseaudio pactl paplay xvfb-run faketime; do
+for tool in cmake ninja pulseaudio pactl paplay xvfb-run faketime pipewire wireplumber pipewire-pulse dbus-daemon ffmpeg; do
     command -v "$tool" >/dev/null || { echo "bench: $tool is missing; run scripts/install-deps.sh" >&2; exit 1; }
 done
 faketime_lib=$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime.so.1$' | head -1 || true)
@@ -129,6 +134,74 @@ echo "== 5. whole path (ms from the due second's start to the first sound at the
 whole=$(result "$work/whole.out")
 
 echo
+echo "== 6. both sound servers"
+pulseaudio --kill 2>/dev/null || true
+soak_rings=${SOAK_RINGS:-500}
+server_pids=()
+start_server() { # pulseaudio|pipewire
+    export XDG_RUNTIME_DIR=$work/runtime-$1
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    server_pids=()
+    if [[ $1 == pulseaudio ]]; then
+        pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+            --load="module-null-sink sink_name=chimewick_bench" --load="module-native-protocol-unix" 2>/dev/null
+        server_pids=("$(cat "$XDG_RUNTIME_DIR/pulse/pid")")
+    else
+        local bus
+        bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+        export DBUS_SESSION_BUS_ADDRESS=$(head -1 <<<"$bus")
+        server_pids=("$(tail -1 <<<"$bus")")
+        pipewire >/dev/null 2>&1 & server_pids+=($!); sleep 0.7
+        wireplumber >/dev/null 2>&1 & server_pids+=($!); sleep 0.7
+        pipewire-pulse >/dev/null 2>&1 & server_pids+=($!); sleep 1
+        pactl load-module module-null-sink sink_name=chimewick_bench >/dev/null
+    fi
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    pactl set-default-sink chimewick_bench
+    echo "  $(pactl info | sed -n 's/^Server Name: //p')"
+}
+stop_server() {
+    if [[ ${server_pids[0]:-} ]]; then kill "${server_pids[@]}" 2>/dev/null || true; fi
+    sleep 0.5
+    server_pids=()
+    unset DBUS_SESSION_BUS_ADDRESS
+}
+cleanup_servers() { stop_server; cleanup; }
+trap cleanup_servers EXIT
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+declare -A servers
+for server in pulseaudio pipewire; do
+    echo " -- $server"
+    start_server "$server"
+    "$bin/chimewick_bench" click 10 | tee "$work/$server.click" | grep -v '^RESULT'
+    "${xvfb[@]}" "$bin/chimewick_bench" whole 13 2>"$work/$server.whole.err" | tee "$work/$server.whole" | grep -v '^RESULT'
+    if [[ -n ${BEFORE_BIN:-} ]]; then
+        echo "  the earlier build:"
+        "${xvfb[@]}" "$BEFORE_BIN/chimewick_bench" whole 13 2>"$work/$server.before.err" | tee "$work/$server.before" | grep -v '^RESULT'
+    fi
+    echo "  soak, $soak_rings rings:"
+    "${xvfb[@]}" "$bin/chimewick_bench" soak "$soak_rings" 2>"$work/$server.soak.err" | tee "$work/$server.soak" | grep -v '^RESULT'
+    # Idle: the program with no bell due, 60 s, and the server beside it.
+    "${xvfb[@]}" env FAKETIME="@$quiet" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
+        sh -c 'echo $$ >"$1"; exec "$2"' sh "$work/$server.pid" "$bin/chimewick" >/dev/null 2>&1 &
+    idle_xvfb=$!
+    for _ in $(seq 50); do [[ -s $work/$server.pid ]] && break; sleep 0.1; done
+    program_pid=$(cat "$work/$server.pid")
+    sleep 5
+    p0=$(cpu_ticks "$program_pid"); s0=0; for pid in "${server_pids[@]}"; do s0=$((s0 + $(cpu_ticks "$pid"))); done
+    t0=$(date +%s%N)
+    sleep 60
+    p1=$(cpu_ticks "$program_pid"); s1=0; for pid in "${server_pids[@]}"; do s1=$((s1 + $(cpu_ticks "$pid"))); done
+    t1=$(date +%s%N)
+    rss=$(awk '/^VmRSS:/ {printf "%.1f", $2 / 1024}' "/proc/$program_pid/status")
+    kill "$program_pid"; wait "$idle_xvfb" 2>/dev/null || true; program_pid=""
+    share() { awk -v d="$1" -v hz="$hz" -v ns=$((t1 - t0)) 'BEGIN {printf "%.3f", d / hz / (ns / 1e9) * 100}'; }
+    servers[$server]="$(result "$work/$server.whole") idle_cpu=$(share $((p1 - p0))) server_cpu=$(share $((s1 - s0))) rss=$rss"
+    echo "  idle: the program $(share $((p1 - p0))) % of a core, the server $(share $((s1 - s0))) %; the program's resident memory $rss MB"
+    stop_server
+done
+
+echo
 echo "== summary"
 echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), Debian $(cat /etc/debian_version), Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null | cut -d+ -f1), GStreamer $(gst-inspect-1.0 --version 2>/dev/null | sed -n 's/^GStreamer //p')"
 printf '%-44s %8s %8s %8s %8s   %s\n' "ring timing, ms after the second began" min median p99 max target
@@ -155,3 +228,18 @@ echo "  yardstick: paplay starts sound $(field "$whole" paplay_median) ms (media
 printf '%-44s %8s   %s\n' "idle CPU, % of one core" "$idle_cpu" "<= 0.2"
 printf '%-44s %8s   %s\n' "idle resident memory, MB (mean; max)" "$idle_rss; $idle_rss_max" "<= 80"
 echo "  $rss_parts"
+printf '%-44s %8s %8s %8s %8s %8s   %s\n' "both servers, ms after the second began" first median max silent "listener" target
+for server in pulseaudio pipewire; do
+    r=${servers[$server]}
+    target=$([[ $server == pulseaudio ]] && echo "median <= 15, max <= 30, first <= 40" || echo "median <= 25, max <= 45")
+    printf '%-44s %8s %8s %8s %8s %8s   %s\n' "  $server, the recording's sound" "$(field "$r" content_first)" "$(field "$r" content_median)" "$(field "$r" content_max)" "$(field "$r" silent)" \
+        "+$(field "$(result "$work/$server.click")" median)" "$target"
+    printf '%-44s %8s %8s %8s\n' "  $server, the first sound (-50 dBFS)" "$(field "$r" first)" "$(field "$r" later_median)" "$(field "$r" later_max)"
+    if [[ -n ${BEFORE_BIN:-} ]]; then
+        b=$(result "$work/$server.before")
+        printf '%-44s %8s %8s %8s %8s\n' "  $server before, the recording's sound" "$(field "$b" content_first)" "$(field "$b" content_median)" "$(field "$b" content_max)" "$(field "$b" silent)"
+        printf '%-44s %8s %8s %8s\n' "  $server before, the first sound" "$(field "$b" first)" "$(field "$b" later_median)" "$(field "$b" later_max)"
+    fi
+    k=$(result "$work/$server.soak")
+    echo "  $server soak: $(field "$k" rings) rings, $(field "$k" silent) silent, $(field "$k" cut) cut; idle: program $(field "$r" idle_cpu) %, server $(field "$r" server_cpu) % of a core; program $(field "$r" rss) MB"
+done

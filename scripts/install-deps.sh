@@ -11,15 +11,15 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
-  # playback through Qt Multimedia's GStreamer backend (ugly: ASF demuxer for WMA; libav: WMA decoder)
+  g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
+  # playback on GStreamer (ugly: ASF demuxer for WMA; libav: WMA decoder; pulseaudio: the sink)
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   gstreamer1.0-libav gstreamer1.0-pulseaudio
   # Qt's plugins for the platform and image formats
   qt6-qpa-plugins qt6-image-formats-plugins
   # fonts: a sans face with the old platform's metrics, so captions fit their buttons
   fonts-dejavu-core fonts-liberation2
-  # the player links GStreamer to tune its sound sink, and libpulse to watch the output's volume
+  # the player links GStreamer to play, and libpulse to watch the output's volume
   libgstreamer1.0-dev libpulse-dev
   # the record of bells rung, sent to the systemd journal
   libsystemd-dev
@@ -30,7 +30,7 @@ if [[ ${1:-} != --run ]]; then
   packages+=(
     # headless checks: a sound server with a null sink, screenshots, clicks
     pulseaudio pulseaudio-utils imagemagick xdotool x11-utils faketime strace
-    # the same tests through PipeWire, as Debian's desktops run it
+    # the same tests and the benchmarks through PipeWire, as Debian's desktops run it
     pipewire wireplumber pipewire-pulse
     # making the bell sounds
     espeak-ng sox libsox-fmt-all ffmpeg

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "BellPlayer.h"
+#include "BellPreparer.h"
 #include "Clock.h"
 #include "ClockSyncWatch.h"
 #include "Engine.h"
@@ -169,6 +170,9 @@ int main(int argc, char* argv[]) {
     clockSync.start();
     soundOutput.start();
     form.start(engine.actions());
+    // The next bell opens a few seconds ahead, so its second finds it ready to sound.
+    chimewick::BellPreparer preparer(controls, clock, programFolder, *form.player());
+    preparer.start();
     QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form,
                      [&form](const QString& token) { bringForward(form, token); });
     const chimewick::SleepHolds awake; // for the life of the window

@@ -6,7 +6,6 @@
 #include "Playback.h"
 #include "PlayerControls.h"
 
-#include <QMediaPlayer>
 #include <QVBoxLayout>
 
 namespace chimewick {
@@ -45,6 +44,10 @@ void BellPlayer::setUrl(const QString& path) {
     playback_->setUrl(path);
 }
 
+void BellPlayer::prepare(const QString& path) {
+    playback_->prepare(path);
+}
+
 QString BellPlayer::url() const {
     return playback_->url();
 }
@@ -79,12 +82,10 @@ QSize BellPlayer::sizeHint() const {
 
 void BellPlayer::refresh() {
     const PlayState state = playback_->state();
-    const QMediaPlayer* player = playback_->mediaPlayer();
     const bool failed = state == PlayState::Error;
-    controls_->setState(state, !playback_->url().isEmpty(),
-                        player->playbackState() != QMediaPlayer::StoppedState);
-    controls_->setPosition(failed ? 0 : player->position(), failed ? 0 : player->duration());
-    controls_->setSeekable(player->isSeekable());
+    controls_->setState(state, !playback_->url().isEmpty(), playback_->isActive());
+    controls_->setPosition(failed ? 0 : playback_->position(), failed ? 0 : playback_->duration());
+    controls_->setSeekable(playback_->isSeekable());
     controls_->setVolume(playback_->volume(), playback_->isMuted());
 }
 

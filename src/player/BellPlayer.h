@@ -27,6 +27,10 @@ public:
     void setUrl(const QString& path);
     QString url() const;
 
+    // Readies a recording due soon, silent and out of the display, so that setUrl with the
+    // same path starts it at once; an empty path drops it.
+    void prepare(const QString& path);
+
     // Shows a line in the player's display until the next recording is handed over.
     void showNotice(const QString& text);
     QString displayText() const;

@@ -4,23 +4,24 @@
 #include "Playback.h"
 
 #include "Messages.h"
-#include "PromptStart.h"
 #include "Recordings.h"
-#include "SeekGuard.h"
+#include "SoundBackend.h"
 
-#include <QAudioOutput>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
-#include <QUrl>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace chimewick {
 namespace {
 
 // Opening a bell takes well under a second; one still loading after this long will not sound.
 constexpr int OpenTimeoutSeconds = 5;
+// How often the display's position moves while a bell plays.
+constexpr int ProgressMs = 250;
+// The sound server still holds the last of a bell when its end is signalled.
+constexpr int EndHoldMs = 500;
 
 // Cheap checks on the file system, so that the common faults (a missing or misnamed file)
 // are told in plain words rather than in the decoder's. Returns why the file cannot play, or
@@ -54,58 +55,96 @@ QString shownName(const QString& path) {
 
 } // namespace
 
-Playback::Playback(QObject* parent) : QObject(parent), player_(new QMediaPlayer(this)) {
-    // The player has started the media backend; its output is made once the backend is set
-    // for a prompt start and its seeks are guarded, so that the output's sink is covered too.
-    promptstart::prepare();
-    guardSeeks();
-    output_ = new QAudioOutput(this);
-    // Made once: building a pipeline and opening the sound device for every ring would delay
-    // each bell.
-    player_->setAudioOutput(output_);
-    // Qt's GStreamer backend now and then drops a decoder's error, leaving the player loading
-    // for ever; the bell must not fail in silence then.
-    openWatch_ = new QTimer(this);
-    openWatch_->setSingleShot(true);
-    openWatch_->setInterval(OpenTimeoutSeconds * 1000);
-    connect(openWatch_, &QTimer::timeout, this, [this] {
-        if (player_->mediaStatus() != QMediaPlayer::LoadingMedia)
+Playback::Playback(QObject* parent) : QObject(parent) {
+    // The decoders load beside the window, before the first bell needs them.
+    prepareSoundBackend();
+    openWatch_.setSingleShot(true);
+    openWatch_.setInterval(OpenTimeoutSeconds * 1000);
+    connect(&openWatch_, &QTimer::timeout, this, [this] {
+        if (!current_ || current_->isOpen())
             return;
-        player_->setSource(QUrl());
+        discard(current_);
+        mode_ = Mode::Stopped;
         reportFailure(tr("it did not open within %1 seconds").arg(OpenTimeoutSeconds),
                       QStringLiteral("no answer from the decoder"));
     });
-
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, &Playback::onMediaStatusChanged);
-    connect(player_, &QMediaPlayer::errorOccurred, this, &Playback::onErrorOccurred);
-    connect(player_, &QMediaPlayer::playbackStateChanged, this,
-            [this](QMediaPlayer::PlaybackState state) {
-                if (state == QMediaPlayer::PlayingState)
-                    promptstart::reportOnce();
-                emit changed();
-            });
-    for (auto signal : {&QMediaPlayer::positionChanged, &QMediaPlayer::durationChanged})
-        connect(player_, signal, this, &Playback::changed);
-    connect(player_, &QMediaPlayer::seekableChanged, this, &Playback::changed);
-    connect(output_, &QAudioOutput::volumeChanged, this, &Playback::changed);
-    connect(output_, &QAudioOutput::mutedChanged, this, &Playback::changed);
+    progress_.setInterval(ProgressMs);
+    connect(&progress_, &QTimer::timeout, this, &Playback::changed);
+    endHold_.setSingleShot(true);
+    endHold_.setInterval(EndHoldMs);
+    connect(&endHold_, &QTimer::timeout, this, [this] {
+        if (ended_)
+            discard(current_);
+    });
 }
+
+Playback::~Playback() = default;
 
 void Playback::applySettings(const PlayerSettings& settings) {
     setVolume(settings.volume);
-    output_->setMuted(settings.mute);
-    player_->setLoops(std::max(settings.playCount, 1));
-    player_->setPlaybackRate(settings.rate > 0.0 ? settings.rate : 1.0);
+    setMuted(settings.mute);
+    playCount_ = std::max(settings.playCount, 1);
+    rate_ = settings.rate > 0.0 ? settings.rate : 1.0;
     autoStart_ = settings.autoStart;
+}
+
+std::unique_ptr<SoundBackend> Playback::makeBackend() {
+    auto backend = makeSoundBackend();
+    backend->setVolume(volume_ / 100.0);
+    backend->setMuted(muted_);
+    backend->setRate(rate_);
+    SoundBackend* b = backend.get();
+    // A prepared bell is silent and invisible: only the one in hand speaks to the display.
+    connect(b, &SoundBackend::opened, this, [this, b] {
+        if (b != current_.get())
+            return;
+        openWatch_.stop();
+        duration_ = b->duration();
+        emit changed();
+    });
+    connect(b, &SoundBackend::playingChanged, this, [this, b] {
+        if (b == current_.get())
+            emit changed();
+    });
+    connect(b, &SoundBackend::ended, this, [this, b] { onEnded(b); });
+    connect(b, &SoundBackend::failed, this,
+            [this, b](const QString& reason, const QString& detail) {
+                if (b == prepared_.get()) {
+                    // Opened afresh when it rings, and reported then.
+                    dropPrepared();
+                } else if (b == current_.get()) {
+                    discard(current_);
+                    mode_ = Mode::Stopped;
+                    reportFailure(reason, detail);
+                }
+            });
+    return backend;
+}
+
+void Playback::discard(std::unique_ptr<SoundBackend>& backend) {
+    if (!backend)
+        return;
+    disconnect(backend.get(), nullptr, this, nullptr);
+    backend->close();
+    // It may be inside one of its own signals.
+    backend.release()->deleteLater();
 }
 
 void Playback::setUrl(const QString& path) {
     url_ = path;
     failed_ = false;
-    openWatch_->stop();
+    ended_ = false;
+    openWatch_.stop();
+    endHold_.stop();
+    position_ = 0;
+    duration_ = 0;
+    std::unique_ptr<SoundBackend> previous = std::move(current_);
     if (path.isEmpty()) {
+        discard(previous);
+        dropPrepared();
         filePath_.clear();
-        player_->setSource(QUrl());
+        mode_ = Mode::Stopped;
+        progress_.stop();
         emit titleChanged(tr("Ready"), tr("Ready"));
         emit changed();
         return;
@@ -116,22 +155,38 @@ void Playback::setUrl(const QString& path) {
     filePath_ = file;
     if (!problem.isEmpty()) {
         // The new bell replaces the old one even when it cannot sound.
-        player_->setSource(QUrl());
+        discard(previous);
+        dropPrepared();
+        mode_ = Mode::Stopped;
+        progress_.stop();
         reportFailure(problem);
         return;
     }
 
     emit titleChanged(shownName(file), QDir::toNativeSeparators(file));
-    const QUrl source = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
-    // The same bell again is let go and opened afresh, so it starts from its beginning:
-    // QMediaPlayer ignores a source it already has, and stopping and playing an ended
-    // file on a sound server now and then left the bell silent.
-    if (source == player_->source())
-        player_->setSource(QUrl());
-    player_->setSource(source);
-    if (autoStart_)
-        player_->play();
-    openWatch_->start();
+    loopsLeft_ = playCount_;
+    if (prepared_ && preparedFile_ == file && preparedStamp_ == stampOf(file)) {
+        current_ = std::move(prepared_);
+        preparedFile_.clear();
+    } else {
+        // A new backend for every bell: the file is read afresh, from its beginning.
+        dropPrepared();
+        current_ = makeBackend();
+        current_->open(file);
+    }
+    if (autoStart_) {
+        current_->play();
+        mode_ = Mode::Playing;
+        progress_.start();
+    } else {
+        mode_ = Mode::Stopped;
+    }
+    // Let go of the old bell once the new one is on its way, so it starts no later for it.
+    discard(previous);
+    if (current_->isOpen())
+        duration_ = current_->duration();
+    else
+        openWatch_.start();
     emit changed();
 }
 
@@ -139,71 +194,166 @@ QString Playback::url() const {
     return url_;
 }
 
+void Playback::prepare(const QString& path) {
+    QString file = path;
+    if (path.isEmpty() || !fileProblem(file).isEmpty()) {
+        dropPrepared();
+        return;
+    }
+    const FileStamp stamp = stampOf(file);
+    if (prepared_ && preparedFile_ == file && preparedStamp_ == stamp)
+        return;
+    dropPrepared();
+    prepared_ = makeBackend();
+    preparedFile_ = file;
+    preparedStamp_ = stamp;
+    prepared_->open(file);
+}
+
+void Playback::dropPrepared() {
+    discard(prepared_);
+    preparedFile_.clear();
+}
+
+QString Playback::preparedFile() const {
+    return prepared_ ? preparedFile_ : QString();
+}
+
 void Playback::togglePlayPause() {
-    if (player_->playbackState() == QMediaPlayer::PlayingState) {
-        player_->pause();
-    } else if (failed_ || player_->source().isEmpty()) {
-        // Play after a fault tries the file again: it may have been put right meanwhile.
-        if (!url_.isEmpty())
-            setUrl(url_);
+    if (mode_ == Mode::Playing) {
+        if (current_)
+            current_->pause();
+        mode_ = Mode::Paused;
+        progress_.stop();
+        emit changed();
+    } else if (failed_ || !current_) {
+        // Play after a fault or an end opens the file again: it may have been put right.
+        if (url_.isEmpty())
+            return;
+        const bool autoStart = std::exchange(autoStart_, true);
+        setUrl(url_);
+        autoStart_ = autoStart;
     } else {
-        player_->play();
+        current_->play();
+        mode_ = Mode::Playing;
+        progress_.start();
+        emit changed();
     }
 }
 
 void Playback::stop() {
-    player_->stop();
+    discard(current_);
+    openWatch_.stop();
+    endHold_.stop();
+    progress_.stop();
+    mode_ = Mode::Stopped;
+    ended_ = false;
+    position_ = 0;
+    emit changed();
 }
 
 void Playback::setPosition(qint64 milliseconds) {
-    player_->setPosition(milliseconds);
+    if (!current_)
+        return;
+    current_->seek(milliseconds);
+    emit changed();
 }
 
 void Playback::setVolume(int percent) {
-    output_->setVolume(static_cast<float>(std::clamp(percent, 0, 100)) / 100.0f);
+    volume_ = std::clamp(percent, 0, 100);
+    for (auto* backend : {current_.get(), prepared_.get()})
+        if (backend)
+            backend->setVolume(volume_ / 100.0);
+    emit changed();
 }
 
 void Playback::setMuted(bool muted) {
-    output_->setMuted(muted);
+    muted_ = muted;
+    for (auto* backend : {current_.get(), prepared_.get()})
+        if (backend)
+            backend->setMuted(muted);
+    emit changed();
 }
 
 PlayState Playback::state() const {
     if (failed_)
         return PlayState::Error;
-    if (player_->mediaStatus() == QMediaPlayer::EndOfMedia)
+    if (ended_)
         return PlayState::Ended;
-    switch (player_->playbackState()) {
-    case QMediaPlayer::PlayingState:
+    switch (mode_) {
+    case Mode::Playing:
         return PlayState::Playing;
-    case QMediaPlayer::PausedState:
+    case Mode::Paused:
         return PlayState::Paused;
-    case QMediaPlayer::StoppedState:
+    case Mode::Stopped:
         break;
     }
     return PlayState::Stopped;
 }
 
+bool Playback::isActive() const {
+    return mode_ != Mode::Stopped;
+}
+
+qint64 Playback::position() const {
+    return current_ && !ended_ ? current_->position() : position_;
+}
+
+qint64 Playback::duration() const {
+    return current_ && current_->duration() > 0 ? current_->duration() : duration_;
+}
+
+bool Playback::isSeekable() const {
+    return current_ && !ended_ && current_->isSeekable();
+}
+
 int Playback::volume() const {
-    return qRound(output_->volume() * 100.0f);
+    return volume_;
 }
 
 bool Playback::isMuted() const {
-    return output_->isMuted();
+    return muted_;
 }
 
-QMediaPlayer* Playback::mediaPlayer() const {
-    return player_;
+int Playback::playCount() const {
+    return playCount_;
 }
 
-QAudioOutput* Playback::audioOutput() const {
-    return output_;
+double Playback::rate() const {
+    return rate_;
+}
+
+void Playback::onEnded(SoundBackend* backend) {
+    if (backend != current_.get())
+        return;
+    if (--loopsLeft_ > 0) {
+        backend->seek(0);
+        return;
+    }
+    ended_ = true;
+    mode_ = Mode::Stopped;
+    duration_ = backend->duration();
+    position_ = duration_;
+    progress_.stop();
+    endHold_.start();
+    emit changed();
+}
+
+Playback::FileStamp Playback::stampOf(const QString& file) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(file).constData(), &info) != 0)
+        return {};
+    return {static_cast<long long>(info.st_size),
+            static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec,
+            static_cast<unsigned long long>(info.st_ino)};
 }
 
 void Playback::reportFailure(const QString& reason, const QString& detail) {
     if (failed_)
         return;
     failed_ = true;
-    openWatch_->stop();
+    openWatch_.stop();
+    progress_.stop();
 
     // One line, whatever the path or the decoder's words hold.
     QString line =
@@ -215,23 +365,6 @@ void Playback::reportFailure(const QString& reason, const QString& detail) {
 
     emit changed();
     emit playbackFailed(tr("Cannot play %1: %2").arg(shownName(filePath_), reason));
-}
-
-void Playback::onMediaStatusChanged(QMediaPlayer::MediaStatus status) {
-    if (status != QMediaPlayer::LoadingMedia)
-        openWatch_->stop();
-    if (status == QMediaPlayer::InvalidMedia)
-        reportFailure(tr("not a sound the player can decode"), player_->errorString());
-    emit changed();
-}
-
-void Playback::onErrorOccurred(QMediaPlayer::Error error, const QString& errorString) {
-    if (error == QMediaPlayer::NoError || player_->source().isEmpty())
-        return;
-    const QString reason = error == QMediaPlayer::AccessDeniedError
-                               ? tr("access denied")
-                               : tr("not a sound the player can decode");
-    reportFailure(reason, errorString);
 }
 
 } // namespace chimewick

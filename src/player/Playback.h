@@ -5,14 +5,14 @@
 
 #include "PlayerSettings.h"
 
-#include <QMediaPlayer>
 #include <QObject>
 #include <QString>
-
-class QAudioOutput;
-class QTimer;
+#include <QTimer>
+#include <memory>
 
 namespace chimewick {
+
+class SoundBackend;
 
 // What the player's display says of the recording in hand.
 enum class PlayState { Stopped, Playing, Paused, Ended, Error };
@@ -21,10 +21,15 @@ enum class PlayState { Stopped, Playing, Paused, Ended, Error };
 // replaces whatever was playing and starts at once. A recording that cannot sound is
 // reported by one line on standard error and by playbackFailed, never in a dialog: an
 // unattended bell must not leave a window waiting for a click.
+//
+// A bell known to be due soon can be prepared: opened, decoded up to its first sample and
+// its output ready, but silent and nowhere in the display. Handed over with setUrl while the
+// file is unchanged, it starts at once; any other path drops it.
 class Playback : public QObject {
     Q_OBJECT
 public:
     explicit Playback(QObject* parent = nullptr);
+    ~Playback() override;
 
     // Volume, mute, play count, rate and whether a recording starts when handed over.
     void applySettings(const PlayerSettings& settings);
@@ -33,6 +38,13 @@ public:
     void setUrl(const QString& path);
     QString url() const;
 
+    // Readies the recording at path for a later setUrl of the same path; an empty path, or
+    // one that cannot play, drops what was prepared.
+    void prepare(const QString& path);
+    void dropPrepared();
+    // The file held ready, empty if none.
+    QString preparedFile() const;
+
     void togglePlayPause();
     void stop();
     void setPosition(qint64 milliseconds);
@@ -40,11 +52,15 @@ public:
     void setMuted(bool muted);
 
     PlayState state() const;
+    // Playing or paused, so that a stop has something to stop.
+    bool isActive() const;
+    qint64 position() const;
+    qint64 duration() const;
+    bool isSeekable() const;
     int volume() const;
     bool isMuted() const;
-
-    QMediaPlayer* mediaPlayer() const;
-    QAudioOutput* audioOutput() const;
+    int playCount() const;
+    double rate() const;
 
 signals:
     // A recording was handed over: the name to show and where it lies.
@@ -55,14 +71,36 @@ signals:
     void playbackFailed(const QString& message);
 
 private:
+    enum class Mode { Stopped, Playing, Paused };
+    struct FileStamp {
+        long long size = -1;
+        long long modifiedNs = 0;
+        unsigned long long inode = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp stampOf(const QString& file);
+    std::unique_ptr<SoundBackend> makeBackend();
+    void discard(std::unique_ptr<SoundBackend>& backend);
     void reportFailure(const QString& reason, const QString& detail = {});
-    void onMediaStatusChanged(QMediaPlayer::MediaStatus status);
-    void onErrorOccurred(QMediaPlayer::Error error, const QString& errorString);
+    void onEnded(SoundBackend* backend);
 
-    QMediaPlayer* player_ = nullptr;
-    QAudioOutput* output_ = nullptr;
-    QTimer* openWatch_ = nullptr;
+    std::unique_ptr<SoundBackend> current_;
+    std::unique_ptr<SoundBackend> prepared_;
+    QString preparedFile_;
+    FileStamp preparedStamp_;
+    QTimer openWatch_;
+    QTimer progress_; // the display's position while playing
+    QTimer endHold_;  // lets the last of an ended bell play out before its output closes
+    Mode mode_ = Mode::Stopped;
     bool autoStart_ = true;
+    int volume_ = 100;
+    bool muted_ = false;
+    int playCount_ = 1;
+    int loopsLeft_ = 1;
+    double rate_ = 1.0;
+    qint64 position_ = 0; // kept when no recording is open
+    qint64 duration_ = 0;
+    bool ended_ = false;
     QString url_;         // the path last handed over, as given
     QString filePath_;    // the file actually opened, after the letter-case fallback
     bool failed_ = false; // the current recording has been reported as unplayable

@@ -86,8 +86,8 @@ class TestFaults : public QObject {
         QCOMPARE(QString::fromStdString(log_->rings.back()),
                  folder_ + QStringLiteral("/BellStart.wma"));
         QCOMPARE(log_->rings.size(), rungBefore + 1);
-        QTRY_COMPARE_WITH_TIMEOUT(form_->player()->playback()->mediaPlayer()->playbackState(),
-                                  QMediaPlayer::PlayingState, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(form_->player()->playback()->state(),
+                                  chimewick::PlayState::Playing, 3000);
     }
 
 private slots:
@@ -114,8 +114,8 @@ private slots:
     void aGoodBellPlaysFromAHostileFolder() {
         QTest::mouseClick(form_->widget("Command23"), Qt::LeftButton);
         QCOMPARE(form_->player()->url(), folder_ + QStringLiteral("/BellStart.wma"));
-        QTRY_COMPARE_WITH_TIMEOUT(form_->player()->playback()->mediaPlayer()->playbackState(),
-                                  QMediaPlayer::PlayingState, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(form_->player()->playback()->state(),
+                                  chimewick::PlayState::Playing, 3000);
     }
 
     void brokenBells_data() {

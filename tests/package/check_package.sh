@@ -27,10 +27,12 @@ done
 grep -q '/autostart/' <<<"$contents" && problem "the package installs an autostart entry"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6multimedia6 libqt6widgets6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
+for package in libgstreamer1.0-0 libqt6widgets6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-pulseaudio qt6-qpa-plugins fonts-liberation2; do
   grep -qE "(^|, )$package( |,|$)" <<<"$depends" || problem "Depends lacks $package: $depends"
 done
+# The player plays on GStreamer itself.
+grep -q 'multimedia' <<<"$depends" && problem "Depends still names Qt Multimedia: $depends"
 
 # Not uploaded to Debian, the package closes no bug of its archive.
 lintian --fail-on error --suppress-tags initial-upload-closes-no-bugs "$deb" ||

@@ -1,0 +1,59 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "LeadIn.h"
+
+#include <cstdint>
+
+namespace chimewick {
+
+int wmaLeadIn(int version, int sampleRate) {
+    if (sampleRate <= 0)
+        return 0;
+    // The frame length the WMA format ties to the sample rate.
+    if (sampleRate <= 16000)
+        return 512;
+    if (sampleRate <= 22050 || (version == 1 && sampleRate <= 32000))
+        return 1024;
+    return 2048;
+}
+
+int mp3LeadIn(std::string_view head) {
+    const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(head[at]); };
+    std::size_t at = 0;
+    if (head.size() >= 10 && head.substr(0, 3) == "ID3") {
+        at = 10 + (std::size_t(byte(6) & 0x7f) << 21 | std::size_t(byte(7) & 0x7f) << 14 |
+                   std::size_t(byte(8) & 0x7f) << 7 | std::size_t(byte(9) & 0x7f));
+        if (byte(5) & 0x10)
+            at += 10; // the tag's footer
+    }
+    if (at + 4 > head.size() || byte(at) != 0xff || (byte(at + 1) & 0xe0) != 0xe0)
+        return 0;
+    const bool layer3 = ((byte(at + 1) >> 1) & 3) == 1;
+    const bool mpeg1 = ((byte(at + 1) >> 3) & 3) == 3;
+    const bool mono = ((byte(at + 3) >> 6) & 3) == 3;
+    if (!layer3)
+        return 0;
+    // The first frame carries no sound when it holds the tag, right after its side information.
+    const std::size_t tag = at + 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    if (tag + 8 > head.size())
+        return 0;
+    const std::string_view name = head.substr(tag, 4);
+    if (name != "Xing" && name != "Info")
+        return 0;
+    const std::uint32_t flags = std::uint32_t(byte(tag + 4)) << 24 | byte(tag + 5) << 16 |
+                                byte(tag + 6) << 8 | byte(tag + 7);
+    std::size_t lame = tag + 8;
+    lame += (flags & 1 ? 4u : 0u) + (flags & 2 ? 4u : 0u) + (flags & 4 ? 100u : 0u) +
+            (flags & 8 ? 4u : 0u);
+    if (lame + 24 > head.size())
+        return 0;
+    const std::string_view encoder = head.substr(lame, 4);
+    if (encoder != "LAME" && encoder != "Lavc" && encoder != "Lavf" && encoder != "L3.9")
+        return 0;
+    const int delay = byte(lame + 21) << 4 | byte(lame + 22) >> 4;
+    constexpr int DecoderDelay = 529;
+    return delay + DecoderDelay;
+}
+
+} // namespace chimewick

@@ -1,0 +1,26 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace chimewick {
+
+// What a decoder puts out before a recording's own first sample, in samples. It is no part of
+// the recording, and heard as a late, muffled start of the bell.
+
+// A WMA (version 1 or 2) decoder's first frame: the overlap its transform needs before the
+// first whole frame, as long as one frame.
+int wmaLeadIn(int version, int sampleRate);
+
+// An MP3 made by LAME or FFmpeg records its encoder's delay in the tag of its first frame;
+// every MP3 decoder adds 529 samples of its own. None without such a tag: the file's start
+// is then not known, and nothing is left out. `head` is the file's beginning.
+int mp3LeadIn(std::string_view head);
+
+// How much of a file's beginning mp3LeadIn needs at most, past any ID3 tag.
+constexpr std::size_t Mp3HeadBytes = 4096;
+
+} // namespace chimewick
