@@ -41,8 +41,9 @@ int mp3LeadIn(std::string_view head) {
     const std::string_view name = head.substr(tag, 4);
     if (name != "Xing" && name != "Info")
         return 0;
-    const std::uint32_t flags = std::uint32_t(byte(tag + 4)) << 24 | byte(tag + 5) << 16 |
-                                byte(tag + 6) << 8 | byte(tag + 7);
+    std::uint32_t flags = 0;
+    for (std::size_t i = 4; i < 8; ++i)
+        flags = flags << 8 | static_cast<std::uint32_t>(byte(tag + i));
     std::size_t lame = tag + 8;
     lame += (flags & 1 ? 4u : 0u) + (flags & 2 ? 4u : 0u) + (flags & 4 ? 100u : 0u) +
             (flags & 8 ? 4u : 0u);
