@@ -48,15 +48,23 @@ set_default() {
   done
   fail "the default output did not become $1"
 }
+# A server just started may still refuse a module for a moment ("Not supported", seen once
+# on pipewire-pulse): asked again until it takes it.
+load_module() {
+  for _ in $(seq 20); do
+    pactl load-module "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  fail "the server would not load $*"
+}
 # A fresh server with two outputs that sleep after an idle second, "first" the default.
 start_server() {
   bash "$null_sink" start "$XDG_RUNTIME_DIR" "$server"
   for name in first second; do
-    pactl load-module module-null-sink sink_name=$name \
-      sink_properties=session.suspend-timeout-seconds=1 >/dev/null
+    load_module module-null-sink sink_name=$name sink_properties=session.suspend-timeout-seconds=1
   done
   # PipeWire's session manager reads the timeout above; PulseAudio needs the module.
-  [[ $server == pipewire ]] || pactl load-module module-suspend-on-idle timeout=1 >/dev/null
+  [[ $server == pipewire ]] || load_module module-suspend-on-idle timeout=1
   set_default first
   pactl unload-module "$(pactl list modules short | awk '/sink_name=bells/ {print $1}')"
 }
