@@ -47,7 +47,7 @@ toolchain=()
 if [[ $arch != "$native" ]]; then
   in_root dpkg --add-architecture "$arch"
   libraries=("${libraries[@]/%/:$arch}")
-  triplet=$(in_root dpkg-architecture -qDEB_HOST_GNU_TYPE -a"$arch" 2>/dev/null)
+  triplet=$(dpkg-architecture -qDEB_HOST_GNU_TYPE -a"$arch" 2>/dev/null)
   tools+=("g++-$triplet" "$(depends Build-Libraries | tr ' ' '\n' | grep '^qt6-base-dev$')")
   toolchain=(--toolchain "/src/cmake/$triplet.cmake")
 fi
