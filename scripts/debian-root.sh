@@ -4,6 +4,7 @@
 # Throwaway Debian roots for building and installing the package, shared by
 # scripts/package.sh and tests/package/install_in_debian.sh. Sourced, not run.
 #   root_start SUITE ARCH DIR   a fresh root in DIR (unpacked from a cached debootstrap)
+#   root_save TARBALL           keeps the root as it is now, for root_start to start from
 #   in_root CMD...              runs CMD in that root with a clean environment
 #   root_stop                   unmounts what root_start mounted
 # Roots are made with debootstrap from the mirrors in this machine's own apt sources, once
@@ -110,10 +111,10 @@ root_tarball() {
   echo "$tarball"
 }
 
-root_start() {
-  local tarball
+root_start() { # SUITE ARCH DIR [TARBALL: another than debootstrap's, of that suite]
+  local tarball=${4:-}
   root_suite=$1 root_arch=$2 root_dir=$3
-  tarball=$(root_tarball "$root_suite" "$root_arch") || return 1
+  [[ -n $tarball ]] || tarball=$(root_tarball "$root_suite" "$root_arch") || return 1
   root_can_run "$root_arch" || { echo "debian-root: programs of $root_arch cannot run here" >&2; return 1; }
   mkdir -p "$root_dir"
   tar -C "$root_dir" -xf "$tarball"
@@ -129,6 +130,13 @@ root_stop() {
   for m in tmp/.X11-unix proc sys dev/pts dev; do
     if mountpoint -q "$root_dir/$m" 2>/dev/null; then umount -l "$root_dir/$m" || true; fi
   done
+}
+
+root_save() {
+  umount "$root_dir/proc"
+  tar -C "$root_dir" -cf "$1.part" .
+  mv "$1.part" "$1"
+  mount -t proc proc "$root_dir/proc"
 }
 
 in_root() {

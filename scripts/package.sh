@@ -37,24 +37,37 @@ work=$(mktemp -d "$root_cache/package-$suite-$arch.XXXXXX")
 trap 'status=$?; root_stop; rm -rf --one-file-system "$work"; exit $status' EXIT
 trap 'exit 130' INT TERM
 started=$SECONDS
-root_start "$suite" "$native" "$work/root"
 
+# One build root per suite serves every architecture: the machine's own build dependencies,
+# and those of each other architecture beside them (Multi-Arch). Made once, kept as a
+# tarball for twelve hours, or until the list of dependencies changes.
 depends() { sed -n "s/^$1: *//p" packaging/debian/depends | tr -d ,; }
-# shellcheck disable=SC2207 # one package name a word
-libraries=($(depends Build-Libraries))
-tools=($(depends Build-Tools) dpkg-dev file)
+foreign=(arm64)
+builder=$root_cache/$suite-$native-build-$(sha1sum packaging/debian/depends | cut -c1-8).tar
+if [[ -n $(find "$builder" -mmin -720 2>/dev/null) ]]; then
+  root_start "$suite" "$native" "$work/root" "$builder"
+  echo "package: $suite build root unpacked in $((SECONDS - started)) s" >&2
+else
+  root_start "$suite" "$native" "$work/root"
+  # shellcheck disable=SC2207 # one package name a word
+  packages=($(depends Build-Tools) $(depends Build-Libraries) dpkg-dev file)
+  for other in "${foreign[@]}"; do
+    [[ $other == "$native" ]] && continue
+    in_root dpkg --add-architecture "$other"
+    packages+=("g++-$(dpkg-architecture -qDEB_HOST_GNU_TYPE -a"$other" 2>/dev/null)")
+    for library in $(depends Build-Libraries); do packages+=("$library:$other"); done
+  done
+  in_root "${root_apt[@]}" update >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
+  in_root "${root_apt[@]}" --no-install-recommends install "${packages[@]}" >>"$work/apt.log" 2>&1 ||
+    { tail -30 "$work/apt.log" >&2; exit 1; }
+  in_root apt-get clean
+  root_save "$builder"
+  echo "package: $suite build root with $(grep -c '^Unpacking' "$work/apt.log") packages made in $((SECONDS - started)) s" >&2
+fi
 toolchain=()
 if [[ $arch != "$native" ]]; then
-  in_root dpkg --add-architecture "$arch"
-  libraries=("${libraries[@]/%/:$arch}")
-  triplet=$(dpkg-architecture -qDEB_HOST_GNU_TYPE -a"$arch" 2>/dev/null)
-  tools+=("g++-$triplet" "$(depends Build-Libraries | tr ' ' '\n' | grep '^qt6-base-dev$')")
-  toolchain=(--toolchain "/src/cmake/$triplet.cmake")
+  toolchain=(--toolchain "/src/cmake/$(dpkg-architecture -qDEB_HOST_GNU_TYPE -a"$arch" 2>/dev/null).cmake")
 fi
-in_root "${root_apt[@]}" update >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
-in_root "${root_apt[@]}" --no-install-recommends install "${tools[@]}" "${libraries[@]}" >>"$work/apt.log" 2>&1 ||
-  { tail -30 "$work/apt.log" >&2; exit 1; }
-echo "package: $suite root for $arch with $(grep -c '^Unpacking' "$work/apt.log") build packages in $((SECONDS - started)) s" >&2
 
 # The source as it stands, without builds or history.
 started=$SECONDS
