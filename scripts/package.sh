@@ -9,20 +9,24 @@
 # ("1.00-1~deb13") are that suite's. Another architecture is cross-built with Debian's
 # cross compiler and the -dev packages of that architecture, in a root of the machine's
 # own. The .deb lands in build/packages/; the last line of output is its path.
-# Usage: scripts/package.sh [--suite bookworm|trixie] [--arch amd64|arm64]
+# Usage: scripts/package.sh [--suite bookworm|trixie] [--arch amd64|arm64] [--prepare]
 #        (defaults: this machine's own; needs root or sudo, and the Debian mirror)
+#        --prepare: only make the suite's cached roots, to build in and to install in, for
+#        every architecture, and build nothing
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source=$PWD
 suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
 native=$(dpkg --print-architecture)
 arch=$native
+prepare=
 args=("$@")
 while (($#)); do
   case $1 in
   --suite) suite=$2; shift 2 ;;
   --arch) arch=$2; shift 2 ;;
-  *) echo "usage: scripts/package.sh [--suite bookworm|trixie] [--arch amd64|arm64]" >&2; exit 2 ;;
+  --prepare) prepare=yes; shift ;;
+  *) echo "usage: scripts/package.sh [--suite bookworm|trixie] [--arch amd64|arm64] [--prepare]" >&2; exit 2 ;;
   esac
 done
 if [[ $(id -u) -ne 0 ]]; then
@@ -63,6 +67,10 @@ else
   in_root apt-get clean
   root_save "$builder"
   echo "package: $suite build root with $(grep -c '^Unpacking' "$work/apt.log") packages made in $((SECONDS - started)) s" >&2
+fi
+if [[ -n $prepare ]]; then
+  for other in "${foreign[@]}"; do root_tarball "$suite" "$other" >/dev/null; done
+  exit 0
 fi
 toolchain=()
 if [[ $arch != "$native" ]]; then

@@ -15,6 +15,13 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/check-licences.sh
 
+# The Debian roots the packages are built and installed in take minutes to make, mostly
+# waiting on the mirror or the emulator: they are made while the builds and tests run.
+mkdir -p build
+(for suite in bookworm trixie; do scripts/package.sh --suite "$suite" --prepare || exit 1; done) \
+  >build/roots.log 2>&1 &
+roots=$!
+
 # Qt and the sound libraries want a private runtime folder.
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
@@ -33,8 +40,8 @@ cmake --build --preset windows-core
 # The packages for Debian 12 and 13, on a PC and on a Raspberry Pi: each built in a clean root
 # of its suite, checked, and installed and rung in a fresh root of its suite and architecture.
 # The install rules of the autostart option are the same for all: checked once, in the dev tree.
+wait $roots || { cat build/roots.log >&2; exit 1; }
 tree=build/dev
-mkdir -p build
 for target in "bookworm amd64" "trixie amd64" "bookworm arm64" "trixie arm64"; do
   read -r suite arch <<<"$target"
   echo "== Debian package for $suite $arch"
