@@ -12,12 +12,17 @@
 # one costs minutes, unpacking a copy seconds. Needs root.
 # A root of another architecture runs its programs through qemu-user-static: through the
 # kernel's binfmt handler when it is registered or can be (the handler opens the emulator
-# at registration, so nothing is copied into the root).
+# at registration, so nothing is copied into the root). Where it cannot be (no right to
+# mount binfmt_misc or to register), nothing of the root can run inside it: root_start then
+# sets root_emulator and unpacks a root made by debootstrap's first stage alone, whose
+# packages are unpacked but not set up; a program is run with "$root_emulator -L ROOT".
+# CHIMEWICK_NO_BINFMT=1 takes that way even where the handler works.
 
 root_cache=${CHIMEWICK_ROOT_CACHE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/roots}
 root_dir=
 root_suite=
 root_arch=
+root_emulator=
 
 # "suite uri" for SUITE and its updates and security suites. A suite this machine does not
 # run takes the mirror of the machine's own suite of the same kind (release, -updates,
@@ -64,7 +69,7 @@ root_can_run() {
   arm64) handler=qemu-aarch64 ;;
   *) return 1 ;;
   esac
-  [[ -x /usr/bin/$handler-static ]] || return 1
+  [[ -x /usr/bin/$handler-static && -z ${CHIMEWICK_NO_BINFMT:-} ]] || return 1
   if [[ ! -e /proc/sys/fs/binfmt_misc/register ]]; then
     mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || return 1
   fi
@@ -76,8 +81,12 @@ root_can_run() {
 
 # The cached tarball of a minimal SUITE/ARCH root; made when missing or stale.
 root_tarball() {
-  local suite=$1 arch=$2 tarball mirror work attempt started
+  local suite=$1 arch=$2 tarball mirror work attempt started stage=()
   tarball=$root_cache/$suite-$arch.tar
+  if ! root_can_run "$arch"; then
+    stage=(--foreign)
+    tarball=$root_cache/$suite-$arch-unpacked.tar
+  fi
   mkdir -p "$root_cache"
   if [[ -n $(find "$tarball" -mmin -720 2>/dev/null) ]]; then
     echo "$tarball"
@@ -85,12 +94,11 @@ root_tarball() {
   fi
   mirror=$(root_mirrors "$suite" | awk -v s="$suite" '$1 == s { print $2 }')
   [[ -n $mirror ]] || { echo "debian-root: no apt source for $suite on this machine" >&2; return 1; }
-  root_can_run "$arch" || { echo "debian-root: programs of $arch cannot run here (no binfmt handler)" >&2; return 1; }
   work=$(mktemp -d "$root_cache/make.XXXXXX")
   started=$SECONDS
   # Retried: the mirror is a long way off and downloads sometimes break.
   for attempt in 1 2 3; do
-    if debootstrap --variant=minbase --arch="$arch" "$suite" "$work/root" "$mirror" >"$work/log" 2>&1; then
+    if debootstrap "${stage[@]}" --variant=minbase --arch="$arch" "$suite" "$work/root" "$mirror" >"$work/log" 2>&1; then
       break
     fi
     if ((attempt == 3)); then
@@ -115,7 +123,11 @@ root_start() { # SUITE ARCH DIR [TARBALL: another than debootstrap's, of that su
   local tarball=${4:-}
   root_suite=$1 root_arch=$2 root_dir=$3
   [[ -n $tarball ]] || tarball=$(root_tarball "$root_suite" "$root_arch") || return 1
-  root_can_run "$root_arch" || { echo "debian-root: programs of $root_arch cannot run here" >&2; return 1; }
+  root_emulator=
+  if ! root_can_run "$root_arch"; then
+    case $root_arch in arm64) root_emulator=/usr/bin/qemu-aarch64-static ;; esac
+    [[ -x $root_emulator ]] || { echo "debian-root: programs of $root_arch cannot run here" >&2; return 1; }
+  fi
   mkdir -p "$root_dir"
   tar -C "$root_dir" -xf "$tarball"
   root_mirrors "$root_suite" | awk '{ print "deb " $2 " " $1 " main" }' >"$root_dir/etc/apt/sources.list"

@@ -74,16 +74,37 @@ trap 'exit 130' INT TERM
 started=$SECONDS
 root_start "$suite" "$arch" "$root"
 cp "$deb" "$root/tmp/"
-in_root "${root_apt[@]}" update >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
-# Depends alone must be enough, so Recommends stay out.
-in_root "${root_apt[@]}" --no-install-recommends install "/tmp/$(basename "$deb")" >>"$work/apt.log" 2>&1 ||
-  { tail -30 "$work/apt.log" >&2; exit 1; }
-echo "install_in_debian: installed in Debian $suite $arch with $(grep -c '^Unpacking' "$work/apt.log") packages in $((SECONDS - started)) s"
-in_root dpkg-query -L chimewick | grep '^/' >"$work/files"
+if [[ -z $root_emulator ]]; then
+  apt=(in_root "${root_apt[@]}")
+  fetch=(in_root sh -c 'cd /tmp && apt-get -q download libfaketime')
+else
+  # Nothing of the root runs inside it: this machine's apt fetches what the package depends
+  # on, and it is unpacked there without being set up, which is enough to run the program.
+  mkdir -p "$root/var/lib/apt/lists/partial" "$root/var/cache/apt/archives/partial"
+  root_mirrors "$suite" | awk '{ print "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] " $2 " " $1 " main" }' >"$work/sources.list"
+  apt=(apt-get -q -y -o Dir="$root" -o Dir::State::status="$root/var/lib/dpkg/status" -o APT::Architecture="$arch"
+    -o APT::Architectures::="$arch" -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+    -o Debug::NoLocking=true -o Acquire::Retries=5)
+  fetch=(sh -c 'cd "$0/tmp" && shift && "$@" download libfaketime' "$root" "${apt[@]}")
+fi
+"${apt[@]}" update >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
+if [[ -z $root_emulator ]]; then
+  # Depends alone must be enough, so Recommends stay out.
+  "${apt[@]}" --no-install-recommends install "/tmp/$(basename "$deb")" >>"$work/apt.log" 2>&1 ||
+    { tail -30 "$work/apt.log" >&2; exit 1; }
+  in_root dpkg-query -L chimewick | grep '^/' >"$work/files"
+else
+  "${apt[@]}" --no-install-recommends --download-only install "$root/tmp/$(basename "$deb")" >>"$work/apt.log" 2>&1 ||
+    { tail -30 "$work/apt.log" >&2; exit 1; }
+  for package in "$deb" "$root"/var/cache/apt/archives/*.deb; do
+    dpkg-deb -x "$package" "$root"
+    echo "Unpacking $package" >>"$work/apt.log"
+  done
+fi
+echo "install_in_debian: installed in Debian $suite $arch with $(grep -c '^Unpacking' "$work/apt.log") packages in $((SECONDS - started)) s${root_emulator:+ (unpacked, for $root_emulator)}"
 # The moved clock is the test's own, not the package's: the suite's libfaketime, unpacked in
 # the root's /tmp without installing it.
-in_root sh -c 'cd /tmp && apt-get -q download libfaketime' >/dev/null 2>&1 ||
-  { echo "install_in_debian: cannot fetch libfaketime for $suite $arch" >&2; exit 1; }
+"${fetch[@]}" >/dev/null 2>&1 || { echo "install_in_debian: cannot fetch libfaketime for $suite $arch" >&2; exit 1; }
 dpkg-deb -x "$root"/tmp/libfaketime_*.deb "$root/tmp/faketime"
 libfaketime=$(cd "$root" && find tmp/faketime -name libfaketime.so.1 | head -1)
 cp "$root/usr/lib/chimewick/BellStart2.wma" "$work/good.wma"
@@ -98,8 +119,8 @@ patience=60 linger=9
 # of its own). The first start also fills the caches, so the later ones are quick to their
 # first tick. xvfb-run's shell passes on no functions: they go in the script.
 {
-  echo "set -euo pipefail; root='$root' root_dir='$root' work='$work' libfaketime='/$libfaketime' patience=$patience linger=$linger"
-  declare -f in_root
+  echo "set -euo pipefail; root='$root' work='$work' libfaketime='/$libfaketime' patience=$patience linger=$linger"
+  echo "root_emulator='$root_emulator' multiarch='$(dpkg-architecture -qDEB_HOST_MULTIARCH -a"$arch" 2>/dev/null)'"
   declare -p checks
   cat <<'ON_DISPLAY'
 fail() { echo "install_in_debian: $name: $*" >&2; cat "$work/$name.out" >&2; exit 1; }
@@ -109,14 +130,25 @@ wait_for_window() {
   for _ in $(seq $((patience * 10))); do [[ -n $(window) ]] && return 0; sleep 0.1; done
   fail "the installed program opened no window"
 }
+# The installed program for so many seconds, with VAR=value...: in the root, or through the
+# emulator with the root as its prefix (where the unpacked root has no linker cache, and no
+# helper program of the root can be started). Ends in exec, so that a signal to the process
+# reaches timeout.
+run_installed() { # seconds [VAR=value...]
+  local seconds=$1
+  shift
+  local env=(env -i PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY="$DISPLAY" XDG_RUNTIME_DIR=/run/bells
+    DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" "$@")
+  if [[ -z $root_emulator ]]; then
+    exec timeout -s INT "$seconds" chroot "$root" /usr/bin/"${env[@]}" /usr/bin/chimewick
+  fi
+  exec timeout -s INT "$seconds" "${env[@]}" LD_LIBRARY_PATH="/lib/$multiarch:/usr/lib/$multiarch" \
+    GST_REGISTRY_FORK=no "$root_emulator" -L "$root" "$root/usr/lib/chimewick/chimewick"
+}
 start() { # clock
   local clock=()
   [[ $1 == - ]] || clock=(FAKETIME="@$1" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$libfaketime")
-  # Not through a function: the signal that ends the program must reach timeout itself,
-  # which chroot and env become.
-  chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY="$DISPLAY" XDG_RUNTIME_DIR=/run/bells \
-    DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" "${clock[@]}" \
-    timeout -s INT $((patience + 10)) /usr/bin/chimewick >"$work/$name.out" 2>&1 &
+  run_installed $((patience + 10)) "${clock[@]}" >"$work/$name.out" 2>&1 &
   program=$!
 }
 for check in "${checks[@]}"; do
@@ -136,8 +168,7 @@ for check in "${checks[@]}"; do
   -) ;;
   again)
     status=0
-    in_root DISPLAY="$DISPLAY" XDG_RUNTIME_DIR=/run/bells DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
-      timeout "$patience" /usr/bin/chimewick >"$work/again.out" 2>&1 || status=$?
+    (run_installed "$patience") >"$work/again.out" 2>&1 || status=$?
     ((status == 0)) || fail "the second start ended with status $status"
     sleep 1
     (($(windows) == 1)) || fail "$(windows) windows after the second start" ;;
@@ -180,6 +211,10 @@ started=$SECONDS
 dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24 -ac" bash "$work/on-display.sh"
 echo "install_in_debian: ${#checks[@]} checks of the installed program in $((SECONDS - started)) s"
 rm -rf "$root/tmp/faketime" "$root"/tmp/libfaketime_*.deb
+if [[ -n $root_emulator ]]; then
+  echo "install_in_debian: no purge in a root whose dpkg cannot run here"
+  exit 0
+fi
 
 in_root "${root_apt[@]}" purge chimewick >>"$work/apt.log" 2>&1 || { tail -20 "$work/apt.log" >&2; exit 1; }
 left=()
