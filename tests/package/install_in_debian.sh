@@ -85,7 +85,7 @@ else
   apt=(apt-get -q -y -o Dir="$root" -o Dir::State::status="$root/var/lib/dpkg/status" -o APT::Architecture="$arch"
     -o APT::Architectures::="$arch" -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/nonexistent
     -o Debug::NoLocking=true -o Acquire::Retries=5)
-  fetch=(sh -c 'cd "$0/tmp" && shift && "$@" download libfaketime' "$root" "${apt[@]}")
+  fetch=(sh -c 'cd "$0/tmp" && "$@" download libfaketime' "$root" "${apt[@]}")
 fi
 "${apt[@]}" update >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
 if [[ -z $root_emulator ]]; then
@@ -127,7 +127,11 @@ fail() { echo "install_in_debian: $name: $*" >&2; cat "$work/$name.out" >&2; exi
 window() { xdotool search --onlyvisible --name '^School Chimewick' 2>/dev/null | head -1; }
 windows() { xdotool search --onlyvisible --name '^School Chimewick' 2>/dev/null | wc -l; }
 wait_for_window() {
-  for _ in $(seq $((patience * 10))); do [[ -n $(window) ]] && return 0; sleep 0.1; done
+  for _ in $(seq $((patience * 10))); do
+    [[ -n $(window) ]] && return 0
+    kill -0 "$program" 2>/dev/null || fail "the installed program ended without a window"
+    sleep 0.1
+  done
   fail "the installed program opened no window"
 }
 # The installed program for so many seconds, with VAR=value...: in the root, or through the
@@ -142,8 +146,10 @@ run_installed() { # seconds [VAR=value...]
   if [[ -z $root_emulator ]]; then
     exec timeout -s INT "$seconds" chroot "$root" /usr/bin/"${env[@]}" /usr/bin/chimewick
   fi
+  # Qt looks for its plugins beside the program alone when it runs so.
   exec timeout -s INT "$seconds" "${env[@]}" LD_LIBRARY_PATH="/lib/$multiarch:/usr/lib/$multiarch" \
-    GST_REGISTRY_FORK=no "$root_emulator" -L "$root" "$root/usr/lib/chimewick/chimewick"
+    QT_PLUGIN_PATH="/usr/lib/$multiarch/qt6/plugins" GST_REGISTRY_FORK=no \
+    "$root_emulator" -L "$root" "$root/usr/lib/chimewick/chimewick"
 }
 start() { # clock
   local clock=()
