@@ -146,8 +146,12 @@ run_installed() { # seconds [VAR=value...]
   if [[ -z $root_emulator ]]; then
     exec timeout -s INT "$seconds" chroot "$root" /usr/bin/"${env[@]}" /usr/bin/chimewick
   fi
-  # Qt looks for its plugins beside the program alone when it runs so.
-  exec timeout -s INT "$seconds" "${env[@]}" LD_LIBRARY_PATH="/lib/$multiarch:/usr/lib/$multiarch" \
+  # Qt looks for its plugins beside the program alone when it runs so; the emulator maps
+  # the paths the program opens into the root, not those of the sockets it connects to; the
+  # BLAS and LAPACK that FFmpeg's libraries link are found through alternatives no
+  # maintainer script has set.
+  local libraries=/lib/$multiarch:/usr/lib/$multiarch:/usr/lib/$multiarch/blas:/usr/lib/$multiarch/lapack
+  exec timeout -s INT "$seconds" "${env[@]}" XDG_RUNTIME_DIR="$root/run/bells" LD_LIBRARY_PATH="$libraries" \
     QT_PLUGIN_PATH="/usr/lib/$multiarch/qt6/plugins" GST_REGISTRY_FORK=no \
     "$root_emulator" -L "$root" "$root/usr/lib/chimewick/chimewick"
 }
@@ -204,10 +208,12 @@ print(f"{(loud[-1] - loud[0] + window) / int(sys.argv[2]) if loud else 0:.2f}")
 PY
 )
   python3 -c "import sys; sys.exit(0 if $heard >= $least else 1)" || fail "heard $heard s of bell, not $least"
+  # Under the emulator without a handler the program sees its folder inside the root's path.
+  said=$(sed "s|$root/|/|g" "$work/$name.out")
   case $expected in
   -) ;;
-  !*) ! grep -qF -- "${expected#!}" "$work/$name.out" || fail "said: ${expected#!}" ;;
-  *) grep -qF -- "$expected" "$work/$name.out" || fail "did not say: $expected" ;;
+  !*) ! grep -qF -- "${expected#!}" <<<"$said" || fail "said: ${expected#!}" ;;
+  *) grep -qF -- "$expected" <<<"$said" || fail "did not say: $expected" ;;
   esac
   echo "install_in_debian: $name: heard $heard s; said as expected: $expected"
 done
