@@ -1,5 +1,6 @@
 # SPDX-FileCopyrightText: Chimewick developers
 # SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
 
 # Throwaway Debian roots for building and installing the package, shared by
 # scripts/package.sh and tests/package/install_in_debian.sh. Sourced, not run.
@@ -156,4 +157,5 @@ in_root() {
     DEBIAN_FRONTEND=noninteractive "$@"
 }
 
+# shellcheck disable=SC2034 # for the scripts that source this one
 root_apt=(apt-get -q -y -o Acquire::Retries=5 -o Dpkg::Use-Pty=0)
