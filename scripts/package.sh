@@ -36,7 +36,7 @@ fi
 # shellcheck source=scripts/debian-root.sh
 . scripts/debian-root.sh
 
-mkdir -p build/packages
+mkdir -p build/packages "$root_cache"
 work=$(mktemp -d "$root_cache/package-$suite-$arch.XXXXXX")
 trap 'status=$?; root_stop; rm -rf --one-file-system "$work"; exit $status' EXIT
 trap 'exit 130' INT TERM
