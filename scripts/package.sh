@@ -42,36 +42,46 @@ trap 'status=$?; root_stop; rm -rf --one-file-system "$work"; exit $status' EXIT
 trap 'exit 130' INT TERM
 started=$SECONDS
 
-# One build root per suite serves every architecture: the machine's own build dependencies,
-# and those of each other architecture beside them (Multi-Arch). Made once, kept as a
-# tarball for twelve hours, or until the list of dependencies changes.
+# A build root per suite and architecture: the machine's own build tools and the target
+# architecture's libraries (Multi-Arch; for another architecture, its cross compiler and the
+# machine's own Qt for its code generators: the -dev packages of two architectures do not
+# all install side by side). Made once, kept as a tarball for twelve hours, or until the
+# list of dependencies changes.
 depends() { sed -n "s/^$1: *//p" packaging/debian/depends | tr -d ,; }
-foreign=(arm64)
-builder=$root_cache/$suite-$native-build-$(sha1sum packaging/debian/depends | cut -c1-8).tar
-if [[ -n $(find "$builder" -mmin -720 2>/dev/null) ]]; then
-  root_start "$suite" "$native" "$work/root" "$builder"
-  echo "package: $suite build root unpacked in $((SECONDS - started)) s" >&2
-else
-  root_start "$suite" "$native" "$work/root"
-  # shellcheck disable=SC2207 # one package name a word
-  packages=($(depends Build-Tools) $(depends Build-Libraries) dpkg-dev file)
-  for other in "${foreign[@]}"; do
-    [[ $other == "$native" ]] && continue
-    in_root dpkg --add-architecture "$other"
-    packages+=("g++-$(dpkg-architecture -qDEB_HOST_GNU_TYPE -a"$other" 2>/dev/null)")
-    for library in $(depends Build-Libraries); do packages+=("$library:$other"); done
-  done
-  in_root "${root_apt[@]}" update >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
-  in_root "${root_apt[@]}" --no-install-recommends install "${packages[@]}" >>"$work/apt.log" 2>&1 ||
-    { tail -30 "$work/apt.log" >&2; exit 1; }
-  in_root apt-get clean
-  root_save "$builder"
-  echo "package: $suite build root with $(grep -c '^Unpacking' "$work/apt.log") packages made in $((SECONDS - started)) s" >&2
-fi
+builder_root() { # target architecture: sets tarball to the build root's, made if need be
+  local target=$1 packages library made=$SECONDS
+  tarball=$root_cache/$suite-$target-build-$(sha1sum packaging/debian/depends | cut -c1-8).tar
+  if [[ -z $(find "$tarball" -mmin -720 2>/dev/null) ]]; then
+    root_start "$suite" "$native" "$work/builder" >&2
+    # shellcheck disable=SC2207 # one package name a word
+    packages=($(depends Build-Tools) dpkg-dev file)
+    if [[ $target == "$native" ]]; then
+      # shellcheck disable=SC2207 # one package name a word
+      packages+=($(depends Build-Libraries))
+    else
+      in_root dpkg --add-architecture "$target"
+      packages+=("g++-$(dpkg-architecture -qDEB_HOST_GNU_TYPE -a"$target" 2>/dev/null)" qt6-base-dev)
+      for library in $(depends Build-Libraries); do packages+=("$library:$target"); done
+    fi
+    { in_root "${root_apt[@]}" update && in_root "${root_apt[@]}" --no-install-recommends install "${packages[@]}"; } \
+      >"$work/apt-$target.log" 2>&1 || { tail -30 "$work/apt-$target.log" >&2; return 1; }
+    in_root apt-get clean
+    root_save "$tarball"
+    root_stop
+    rm -rf --one-file-system "$work/builder"
+    echo "package: $suite build root for $target with $(grep -c '^Unpacking' "$work/apt-$target.log") packages made in $((SECONDS - made)) s" >&2
+  fi
+}
 if [[ -n $prepare ]]; then
-  for other in "${foreign[@]}"; do root_tarball "$suite" "$other" >/dev/null; done
+  for other in "$native" arm64; do
+    builder_root "$other"
+    root_tarball "$suite" "$other" >/dev/null
+  done
   exit 0
 fi
+builder_root "$arch"
+root_start "$suite" "$native" "$work/root" "$tarball"
+echo "package: $suite build root for $arch ready in $((SECONDS - started)) s" >&2
 toolchain=()
 if [[ $arch != "$native" ]]; then
   toolchain=(--toolchain "/src/cmake/$(dpkg-architecture -qDEB_HOST_GNU_TYPE -a"$arch" 2>/dev/null).cmake")
