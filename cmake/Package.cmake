@@ -5,7 +5,15 @@
 # tree (scripts/package.sh does it). Name and version come from the project.
 include(GNUInstallDirs)
 string(TOLOWER ${PROJECT_NAME} CHIMEWICK_PACKAGE_NAME)
-set(CHIMEWICK_PACKAGE_RELEASE 1)
+# The release names the Debian it was built on ("1~deb13"), so one repository can hold a
+# package for each suite and each sorts before Debian's own upload of the same version.
+file(STRINGS /etc/debian_version debian_version LIMIT_COUNT 1)
+string(REGEX MATCH "^[0-9]+" debian_major "${debian_version}")
+if(debian_major)
+  set(CHIMEWICK_PACKAGE_RELEASE "1~deb${debian_major}")
+else()
+  set(CHIMEWICK_PACKAGE_RELEASE 1)
+endif()
 
 # Debian wants the copyright and a compressed changelog in the package's doc folder, and
 # a manual page for the command; compressed without a time stamp, so each build is alike.
@@ -40,12 +48,17 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${CHIMEWICK_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The libraries the program links, found by dpkg-shlibdeps, and what it loads at run time
-# that no linker sees: GStreamer's demuxers and decoders for WAV (base, good), MP3 (good),
-# WMA (ugly: the ASF demuxer; libav: the decoder), its PulseAudio sink, Qt's platform
-# plugins, and the font the window's captions are measured against.
+# that no linker sees (packaging/debian/depends says which and why).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-pulseaudio, qt6-qpa-plugins, fonts-liberation2")
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/debian/depends run_time REGEX "^Run-Time:")
+string(REGEX REPLACE "^Run-Time: *" "" CPACK_DEBIAN_PACKAGE_DEPENDS "${run_time}")
+if(CMAKE_CROSSCOMPILING)
+  # CPack would name the build machine's architecture; dpkg-shlibdeps reads the target's
+  # from DEB_HOST_ARCH, which scripts/package.sh sets.
+  execute_process(COMMAND dpkg-architecture -qDEB_HOST_ARCH -t${CMAKE_LIBRARY_ARCHITECTURE}
+    OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE OUTPUT_STRIP_TRAILING_WHITESPACE
+    ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+endif()
 # Qt's Wayland plugin puts the window on a Wayland session natively: its id ties it to the
 # desktop entry and icon, and a second start can bring it forward. Without the plugin Qt falls
 # back to XWayland and every bell rings the same, so it is recommended (apt installs it by

@@ -9,20 +9,13 @@
 #                                           program needs, as scripts/run.sh asks)
 set -euo pipefail
 
+# What the program is built with and what it loads at run time, as the package says too.
+depends() { sed -n "s/^$1: *//p" "$(dirname "$0")/../packaging/debian/depends" | tr -d ,; }
+# shellcheck disable=SC2207 # one package name a word
 packages=(
-  # build
-  g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
-  # playback on GStreamer (ugly: ASF demuxer for WMA; libav: WMA decoder; pulseaudio: the sink)
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
-  gstreamer1.0-libav gstreamer1.0-pulseaudio
-  # Qt's plugins for the platform and image formats
-  qt6-qpa-plugins qt6-image-formats-plugins
-  # fonts: a sans face with the old platform's metrics, so captions fit their buttons
-  fonts-dejavu-core fonts-liberation2
-  # the player links GStreamer to play, and libpulse to watch the output's volume
-  libgstreamer1.0-dev libpulse-dev
-  # the record of bells rung, sent to the systemd journal
-  libsystemd-dev
+  $(depends Build-Tools) $(depends Build-Libraries) $(depends Run-Time)
+  # Qt's plugins for image formats; a sans face beside the one the captions are measured against
+  qt6-image-formats-plugins fonts-dejavu-core
   # a virtual X display where there is none
   xvfb xauth
 )
@@ -41,6 +34,8 @@ if [[ ${1:-} != --run ]]; then
     # the desktop entry's and software centre's validators, a throwaway Debian root to install
     # it in, a private session bus, and the sound check's arithmetic
     dpkg-dev file lintian desktop-file-utils appstream debootstrap debian-archive-keyring dbus python3
+    # the arm64 roots' programs run through the emulator
+    qemu-user-static binfmt-support
     # stand-ins for logind, the desktop portal and the time service on private buses; reading
     # the window over AT-SPI
     dbus-daemon python3-dbusmock at-spi2-core python3-pyatspi

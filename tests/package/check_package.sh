@@ -6,10 +6,10 @@
 # Checks the Debian package made by scripts/package.sh: what it installs and where, the
 # Depends on what the program loads at run time, lintian with no error, and that the
 # system-wide autostart entry comes only with CHIMEWICK_AUTOSTART.
-# Usage: check_package.sh <chimewick_VERSION_amd64.deb> <its build tree>
+# Usage: check_package.sh <chimewick_VERSION_ARCH.deb> [<a build tree, for the autostart option>]
 set -euo pipefail
 deb=$1
-build=$2
+build=${2:-}
 id=io.github.quelbrook.chimewick
 fail=0
 problem() { echo "check_package: $*" >&2; fail=1; }
@@ -39,6 +39,10 @@ lintian --fail-on error --suppress-tags initial-upload-closes-no-bugs "$deb" ||
   problem "lintian reports an error"
 
 # The option adds the entry where every desktop looks for it; off again, it is gone.
+if [[ -z $build ]]; then
+  ((fail == 0)) && echo "check_package: $(basename "$deb"): contents, Depends and lintian as they should be"
+  exit "$fail"
+fi
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"; cmake -DCHIMEWICK_AUTOSTART=OFF "$build" >/dev/null' EXIT
 for setting in ON OFF; do
