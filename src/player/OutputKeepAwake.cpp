@@ -126,8 +126,8 @@ void OutputKeepAwake::follow(const pa_server_info& server) {
     if (!server.default_sink_name)
         return; // no output at all; a new one changes the server's default
     // The server's own format: the output mixes the silence in without converting it.
-    const pa_sample_spec spec = server.sample_spec;
-    stream_ = pa_stream_new(context_, "Keeping the sound output awake", &spec, nullptr);
+    const pa_sample_spec format = server.sample_spec;
+    stream_ = pa_stream_new(context_, "Keeping the sound output awake", &format, nullptr);
     if (!stream_) {
         lost();
         return;
@@ -135,8 +135,8 @@ void OutputKeepAwake::follow(const pa_server_info& server) {
     pa_stream_set_state_callback(stream_, &OutputKeepAwake::onStreamState, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(bufferUs, &spec));
-    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(requestUs, &spec));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(bufferUs, &format));
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(requestUs, &format));
     attr.prebuf = 0;
     attr.fragsize = static_cast<uint32_t>(-1);
     if (pa_stream_connect_playback(stream_, server.default_sink_name, &attr, PA_STREAM_DONT_MOVE,
