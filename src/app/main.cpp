@@ -23,6 +23,7 @@
 #include <QIcon>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -41,6 +42,18 @@ void reportMissingBells(chimewick::StandingWarnings& warnings) {
     if (!missing.isEmpty())
         warnings.set(QStringLiteral("recordings"),
                      QStringLiteral("Missing bell files: ") + missing.join(QStringLiteral(", ")));
+}
+
+// Every library writes under a category of its own ("chimewick.player", "chimewick.desktop"):
+// the reader sees one name, "chimewick: ...", whichever wrote the line.
+QtMessageHandler toolkitHandler = nullptr;
+void writeLine(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (context.category && std::strncmp(context.category, "chimewick.", 10) == 0) {
+        const QMessageLogContext program(context.file, context.line, context.function, "chimewick");
+        toolkitHandler(type, program, message);
+    } else {
+        toolkitHandler(type, context, message);
+    }
 }
 
 // The program's own options, one line each: its names, then what it does. The rest of main()
@@ -133,6 +146,7 @@ int main(int argc, char* argv[]) {
     // Every line the program writes to standard error: "chimewick: ..." for its own, the
     // category's name first for the toolkit's.
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
+    toolkitHandler = qInstallMessageHandler(writeLine);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(CHIMEWICK_NAME));
     QApplication::setApplicationVersion(QStringLiteral(CHIMEWICK_VERSION));

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "LeadIn.h"
-#include "Messages.h"
+#include "PlayerLog.h"
 #include "SoundBackend.h"
 
 #include <QFile>
@@ -372,7 +372,7 @@ void GstSoundBackend::handle(GstMessage* message) {
             std::call_once(reported, [this] {
                 const QString name = factoryName(sink_);
                 if (tuned_)
-                    qCInfo(messages).noquote()
+                    qCInfo(playerLog).noquote()
                         << QStringLiteral("tuned the sound sink %1 to start bells promptly: "
                                           "buffer %2 ms, latency %3 ms, processing deadline %4 ms, "
                                           "unsynchronised")
@@ -381,7 +381,7 @@ void GstSoundBackend::handle(GstMessage* message) {
                                .arg(LatencyTimeUs / 1000)
                                .arg(ProcessingDeadlineNs / 1000000);
                 else
-                    qCWarning(messages).noquote()
+                    qCWarning(playerLog).noquote()
                         << QStringLiteral("the sound sink in use (%1) is not one the player "
                                           "tunes; its latency is left at the default")
                                .arg(name);

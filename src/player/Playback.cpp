@@ -3,7 +3,7 @@
 
 #include "Playback.h"
 
-#include "Messages.h"
+#include "PlayerLog.h"
 #include "Recordings.h"
 #include "SoundBackend.h"
 
@@ -361,7 +361,7 @@ void Playback::reportFailure(const QString& reason, const QString& detail) {
     if (!detail.isEmpty())
         line += QStringLiteral(" (%1)").arg(detail);
     line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    qCWarning(messages).noquote() << line;
+    qCWarning(playerLog).noquote() << line;
 
     emit changed();
     emit playbackFailed(tr("Cannot play %1: %2").arg(shownName(filePath_), reason));

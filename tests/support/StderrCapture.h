@@ -4,13 +4,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryFile>
 #include <cstdio>
 #include <unistd.h>
 
 // Collects what the process writes to standard error while it lives, so that the
-// program's own lines ("chimewick: ...") can be read and counted.
+// program's own lines can be read and counted. Without the program's main, a line reads
+// "chimewick.player: ..." (its library's category); it is read as the program shows it,
+// "chimewick: ...".
 class StderrCapture {
 public:
     StderrCapture() {
@@ -28,9 +31,12 @@ public:
         restore();
         file_.seek(0);
         QStringList found;
-        for (const QByteArray& line : file_.readAll().split('\n'))
-            if (line.startsWith("chimewick: "))
-                found << QString::fromLocal8Bit(line);
+        static const QRegularExpression category(QStringLiteral("^chimewick\\.[a-z]+: "));
+        for (const QByteArray& line : file_.readAll().split('\n')) {
+            QString text = QString::fromLocal8Bit(line);
+            if (text.contains(category))
+                found << text.replace(category, QStringLiteral("chimewick: "));
+        }
         return found;
     }
 

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: Chimewick developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Messages.h"
+#include "DesktopLog.h"
 
 namespace chimewick {
 
-Q_LOGGING_CATEGORY(messages, "chimewick")
+Q_LOGGING_CATEGORY(desktopLog, "chimewick.desktop")
 
 } // namespace chimewick

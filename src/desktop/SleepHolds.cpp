@@ -3,7 +3,7 @@
 
 #include "SleepHolds.h"
 
-#include "Messages.h"
+#include "DesktopLog.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -23,7 +23,7 @@ namespace chimewick {
 namespace {
 
 void sayNotHeld(const char* through, const QString& why) {
-    qCWarning(messages).noquote().nospace()
+    qCWarning(desktopLog).noquote().nospace()
         << "cannot keep the computer awake through " << through << ": " << why;
 }
 

@@ -3,7 +3,7 @@
 
 #include "ClockSyncWatch.h"
 
-#include "Messages.h"
+#include "DesktopLog.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -21,7 +21,7 @@ const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Propert
 constexpr int recheckMs = 60 * 1000;
 
 void sayOnStderr(const QString& line) {
-    qCWarning(messages).noquote() << line;
+    qCWarning(desktopLog).noquote() << line;
 }
 
 } // namespace

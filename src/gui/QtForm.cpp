@@ -8,7 +8,7 @@
 #include "Controls.h"
 #include "Dispatch.h"
 #include "Faces.h"
-#include "Messages.h"
+#include "GuiLog.h"
 #include "PlayerSettings.h"
 #include "WidgetText.h"
 
@@ -299,7 +299,7 @@ bool QtForm::event(QEvent* event) {
 }
 
 void QtForm::report(const std::string& message) {
-    qCWarning(messages).noquote() << QString::fromStdString(message);
+    qCWarning(guiLog).noquote() << QString::fromStdString(message);
     if (player_)
         player_->showNotice(QString::fromStdString(message));
 }

@@ -3,7 +3,7 @@
 
 #include "SoundOutputWatch.h"
 
-#include "Messages.h"
+#include "DesktopLog.h"
 #include "PulseClient.h"
 
 #include <QMetaObject>
@@ -13,7 +13,7 @@ namespace chimewick {
 namespace {
 
 void sayOnStderr(const QString& line) {
-    qCWarning(messages).noquote() << line;
+    qCWarning(desktopLog).noquote() << line;
 }
 
 constexpr int retryMs = 60 * 1000;

@@ -4,7 +4,7 @@
 #include "RingLog.h"
 
 #include "BellPlayer.h"
-#include "Messages.h"
+#include "DesktopLog.h"
 
 #ifdef CHIMEWICK_JOURNAL
 #include <sys/uio.h>
@@ -25,7 +25,7 @@ RingLog::RingLog([[maybe_unused]] bool journal) {
 
 void RingLog::record(const RingRecord& record) {
     const std::string line = ringLine(record);
-    qCInfo(messages).noquote() << QString::fromStdString(line);
+    qCInfo(desktopLog).noquote() << QString::fromStdString(line);
     std::vector<std::string> fields;
     if (record.slot) {
         fields.push_back("CHIMEWICK_SLOT=" + std::string(record.slot->label));

@@ -3,7 +3,7 @@
 
 #include "SingleInstance.h"
 
-#include "Messages.h"
+#include "DesktopLog.h"
 
 #include <QByteArray>
 #include <QLocalServer>
@@ -82,7 +82,7 @@ bool SingleInstance::claim(const QString& activationToken) {
             return false;
         QLocalServer::removeServer(name);
         if (!server_->listen(name)) {
-            qCWarning(messages).noquote().nospace()
+            qCWarning(desktopLog).noquote().nospace()
                 << "a second start will open a second window: " << server_->errorString();
             return true;
         }

@@ -3,7 +3,7 @@
 
 #include "OutputKeepAwake.h"
 
-#include "Messages.h"
+#include "DesktopLog.h"
 #include "PulseClient.h"
 
 #include <QMetaObject>
@@ -49,7 +49,7 @@ void OutputKeepAwake::start() {
         return;
     loop_ = pa_threaded_mainloop_new();
     if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
-        qCWarning(messages).noquote()
+        qCWarning(desktopLog).noquote()
             << tr("cannot keep the sound output awake: the sound server's client did not start");
         return;
     }
@@ -190,7 +190,7 @@ void OutputKeepAwake::lost() {
             // unplugged under it is not, and a missing server is named by the output watch.
             failures_ = serverThere ? failures_ + 1 : 0;
             if (failures_ == 3)
-                qCWarning(messages).noquote()
+                qCWarning(desktopLog).noquote()
                     << tr("cannot keep the sound output awake: %1").arg(why);
             if (!retry_.isActive())
                 retry_.start(qMin(retry_.interval() * 2, lastRetryMs));
