@@ -24,8 +24,9 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    const ActionTable& actions() const { return actions_; }
-    void run(std::string_view action) const { actions_.run(action); }
+    // Not const: every action may change the tick's memory through the engine.
+    const ActionTable& actions() { return actions_; }
+    void run(std::string_view action) { actions_.run(action); }
 
 private:
     static std::string clickActionOf(std::string_view button);

@@ -216,7 +216,7 @@ private slots:
         QFETCH(QString, action);
         MemoryControls controls;
         const FakeClock clock(2026, 3, 2, 7, 0, 0);
-        const Engine engine(controls, clock, [] { return std::string("/bells"); });
+        Engine engine(controls, clock, [] { return std::string("/bells"); });
 
         std::map<std::string_view, int> bound;
         QString found;

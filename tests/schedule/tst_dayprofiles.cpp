@@ -61,7 +61,7 @@ std::string controlOf(const std::string& write) {
 // through the engine. On a Saturday: the weekday buttons work on any day.
 void click(std::string_view control, Controls& controls) {
     const FakeClock saturday(2026, 12, 12, 9, 0, 0);
-    const Engine engine(controls, saturday, [] { return std::string("/bells"); });
+    Engine engine(controls, saturday, [] { return std::string("/bells"); });
     engine.run(std::string(control) + "_Click");
 }
 

@@ -95,7 +95,7 @@ private slots:
         ControlsSpy controls;
         const FakeClock clock(2026, 12, 7, 9, 0, 0);
         int reads = 0;
-        const Engine engine(controls, clock, [&reads] {
+        Engine engine(controls, clock, [&reads] {
             ++reads;
             return "/mnt/bells" + std::to_string(reads);
         });

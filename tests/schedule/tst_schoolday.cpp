@@ -119,7 +119,7 @@ private slots:
         QFETCH(QStringList, rings);
         CachedControls controls;
         FakeClock clock(2026, 3, day, 0, 0, 0);
-        const Engine engine(controls, clock, [] { return Folder.toStdString(); });
+        Engine engine(controls, clock, [] { return Folder.toStdString(); });
         engine.run("Form_Load");
         for (const QString& step : setup) {
             if (step.endsWith("_Click"))

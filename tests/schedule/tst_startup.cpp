@@ -131,7 +131,7 @@ private slots:
 
             ControlsSpy controls;
             const SteppingClock again({moment(date + " " + time)});
-            const Engine engine(controls, again, [] { return std::string("/bells"); });
+            Engine engine(controls, again, [] { return std::string("/bells"); });
             auto expected = snapshot(controls.memory);
             engine.run("Form_Load");
             QCOMPARE(controls.writes(), writes);

@@ -104,7 +104,7 @@ private slots:
         ControlsSpy controls;
         const FakeClock clock(2026, 12, 7, 9, 0, 0);
         int folderReads = 0;
-        const Engine engine(controls, clock, [&folderReads] {
+        Engine engine(controls, clock, [&folderReads] {
             ++folderReads;
             return Folder;
         });

@@ -14,8 +14,8 @@
 int main() {
     chimewick::MemoryControls controls;
     const chimewick::SystemClock clock;
-    const chimewick::Engine engine(controls, clock,
-                                   [] { return std::filesystem::current_path().string(); });
+    chimewick::Engine engine(controls, clock,
+                             [] { return std::filesystem::current_path().string(); });
     engine.run("Form_Load");
     engine.run("Timer1_Timer");
     std::cout << controls.text("Text1") << '\n';
