@@ -33,7 +33,7 @@ void TimedControls::setPlayerUrl(std::string_view player, std::string_view path)
 
 namespace {
 
-using chimewick::Seconds;
+using chimewick::Instant;
 
 // The two slots the operator sets in turn: each holds its time for two seconds, so a tick
 // at any phase of the second finds it, whatever the timer's phase.
@@ -132,7 +132,7 @@ int runRingTiming(int argc, char** argv, int bells) {
         }
         const auto second = static_cast<std::int64_t>(std::floor(wallMs() / 1e3)) + 1;
         const std::string text =
-            chimewick::clockText(clock.toLocal(Seconds(std::chrono::seconds(second))));
+            chimewick::clockText(clock.toLocal(Instant(std::chrono::seconds(second))));
         dueSecondOf[text] = second;
         const OperatorSlot& slot = operatorSlots[second % 2];
         for (chimewick::Controls* controls : {static_cast<chimewick::Controls*>(&qtControls),

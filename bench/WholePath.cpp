@@ -34,7 +34,7 @@ namespace bench {
 
 namespace {
 
-using chimewick::Seconds;
+using chimewick::Instant;
 
 // The window thread's work, event by event: what kept it from anything else.
 struct Busy {
@@ -190,7 +190,7 @@ int runWholePath(int argc, char** argv, int rings) {
         const std::string_view timeBox = kind.slot->timeBox;
         const auto second = static_cast<std::int64_t>(std::floor(wallMs() / 1e3)) + 3;
         const std::string text =
-            chimewick::clockText(clock.toLocal(Seconds(std::chrono::seconds(second))));
+            chimewick::clockText(clock.toLocal(Instant(std::chrono::seconds(second))));
         qtControls.setText(timeBox, text);
         qtControls.setCheckValue(checkBox, 1);
         const double due = static_cast<double>(second) * 1e3 - (wallMs() - monotonicMs());

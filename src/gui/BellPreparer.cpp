@@ -27,7 +27,7 @@ void BellPreparer::start() {
 
 void BellPreparer::check() {
     using std::chrono::seconds;
-    const Seconds now = clock_.now();
+    const Instant now = clock_.now();
     // Asked from the second before, so a bell due this very second, not yet rung by the tick,
     // is still the one held; once rung it is the player's, and left alone until the next check.
     const auto next = nextBell(controls_, clock_, now - seconds(1));

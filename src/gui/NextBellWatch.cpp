@@ -38,7 +38,7 @@ void NextBellWatch::schedule() {
 
 void NextBellWatch::update() {
     pending_ = false;
-    const Seconds now = clock_.now();
+    const Instant now = clock_.now();
     line_ = QString::fromStdString(nextBellLine(nextBell(controls_, clock_, now), now));
     if (BellPlayer* player = form_.player())
         player->setNextBell(line_);

@@ -14,11 +14,11 @@ int LocalTime::weekday() const {
     return static_cast<int>(std::chrono::weekday{date}.c_encoding()) + 1;
 }
 
-Seconds SystemClock::now() const {
+Instant SystemClock::now() const {
     return floor<seconds>(system_clock::now());
 }
 
-LocalTime SystemClock::toLocal(Seconds moment) const {
+LocalTime SystemClock::toLocal(Instant moment) const {
     const std::time_t t = system_clock::to_time_t(moment);
     std::tm tm{};
     // The zone is read afresh each time: the C library reads it once per process, and an

@@ -7,7 +7,8 @@
 
 namespace chimewick {
 
-using Seconds = std::chrono::sys_seconds;
+// A moment, to the whole second, on the system clock (UTC): not a length of time.
+using Instant = std::chrono::sys_seconds;
 
 // A moment as the wall clock of this computer shows it.
 struct LocalTime {
@@ -26,8 +27,8 @@ struct LocalTime {
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual Seconds now() const = 0;
-    virtual LocalTime toLocal(Seconds moment) const = 0;
+    virtual Instant now() const = 0;
+    virtual LocalTime toLocal(Instant moment) const = 0;
 
     LocalTime localNow() const { return toLocal(now()); }
 };
@@ -35,8 +36,8 @@ public:
 // The computer's clock and time zone.
 class SystemClock : public Clock {
 public:
-    Seconds now() const override;
-    LocalTime toLocal(Seconds moment) const override;
+    Instant now() const override;
+    LocalTime toLocal(Instant moment) const override;
 };
 
 } // namespace chimewick

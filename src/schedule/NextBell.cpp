@@ -45,7 +45,7 @@ seconds localSeconds(const LocalTime& t) {
 
 } // namespace
 
-std::optional<NextBell> nextBell(const Controls& controls, const Clock& clock, Seconds now) {
+std::optional<NextBell> nextBell(const Controls& controls, const Clock& clock, Instant now) {
     // Second of the day -> the slot heard then: the last one the tick visits.
     std::map<int, const ScheduleSlot*> due;
     for (const ScheduleSlot& slot : scheduleSlots()) {
@@ -62,7 +62,7 @@ std::optional<NextBell> nextBell(const Controls& controls, const Clock& clock, S
     const LocalTime today = clock.toLocal(now);
     std::set<seconds> offsets;
     for (int hour = 0; hour <= 26; ++hour) {
-        const Seconds at = now + hours{hour};
+        const Instant at = now + hours{hour};
         offsets.insert(localSeconds(clock.toLocal(at)) - at.time_since_epoch());
     }
 
@@ -70,7 +70,7 @@ std::optional<NextBell> nextBell(const Controls& controls, const Clock& clock, S
     const seconds midnight = sys_days{today.date}.time_since_epoch();
     for (const auto& [second, slot] : due) {
         for (const seconds offset : offsets) {
-            const Seconds at{midnight + seconds{second} - offset};
+            const Instant at{midnight + seconds{second} - offset};
             if (at <= now || (next && at >= next->at))
                 continue;
             const LocalTime shown = clock.toLocal(at);
@@ -82,7 +82,7 @@ std::optional<NextBell> nextBell(const Controls& controls, const Clock& clock, S
     return next;
 }
 
-std::string nextBellLine(const std::optional<NextBell>& next, Seconds now) {
+std::string nextBellLine(const std::optional<NextBell>& next, Instant now) {
     if (!next)
         return "No more bells today";
     const auto left = duration_cast<minutes>(next->at - now);

@@ -19,18 +19,18 @@ namespace {
 constexpr std::chrono::days Memory{2};
 } // namespace
 
-bool HandledSeconds::contains(Seconds s) const {
+bool HandledSeconds::contains(Instant s) const {
     auto it = std::upper_bound(runs_.begin(), runs_.end(), s,
-                               [](Seconds v, const Run& r) { return v < r.first; });
+                               [](Instant v, const Run& r) { return v < r.first; });
     return it != runs_.begin() && std::prev(it)->last >= s;
 }
 
-void HandledSeconds::add(Seconds s) {
+void HandledSeconds::add(Instant s) {
     if (contains(s))
         return;
     const std::chrono::seconds one{1};
     auto next = std::upper_bound(runs_.begin(), runs_.end(), s,
-                                 [](Seconds v, const Run& r) { return v < r.first; });
+                                 [](Instant v, const Run& r) { return v < r.first; });
     const bool joinsPrevious = next != runs_.begin() && std::prev(next)->last + one == s;
     const bool joinsNext = next != runs_.end() && next->first - one == s;
     if (joinsPrevious && joinsNext) {
@@ -64,12 +64,12 @@ Tick::Tick(Controls& controls, const Clock& clock, RingSlot ringSlot)
 }
 
 void Tick::operator()() {
-    const Seconds now = clock_.now();
+    const Instant now = clock_.now();
     const bool catchUp = previous_ && now > *previous_ && now - *previous_ <= MaxCatchUp;
-    const Seconds first = catchUp ? *previous_ + std::chrono::seconds(1) : now;
+    const Instant first = catchUp ? *previous_ + std::chrono::seconds(1) : now;
 
     bool nowShown = false;
-    for (Seconds s = first; s <= now; s += std::chrono::seconds(1)) {
+    for (Instant s = first; s <= now; s += std::chrono::seconds(1)) {
         // Advanced second by second, so that if a bell fails the next tick goes on from
         // the second after it rather than losing the rest of the catch-up.
         previous_ = s;
@@ -84,7 +84,7 @@ void Tick::operator()() {
         controls_.setText("Text1", clockText(clock_.toLocal(now)));
 }
 
-void Tick::handle(Seconds second) {
+void Tick::handle(Instant second) {
     // Marked first: should a bell fail half-way, a later tick must not ring the earlier
     // slots of this second again.
     handled_.add(second);

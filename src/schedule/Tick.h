@@ -19,14 +19,14 @@ class Controls;
 // day costs a handful of entries. Runs far in the past are forgotten.
 class HandledSeconds {
 public:
-    bool contains(Seconds s) const;
-    void add(Seconds s);
+    bool contains(Instant s) const;
+    void add(Instant s);
     std::size_t runCount() const { return runs_.size(); }
 
 private:
     struct Run {
-        Seconds first;
-        Seconds last;
+        Instant first;
+        Instant last;
     };
     std::vector<Run> runs_; // sorted, disjoint, never adjacent
 };
@@ -54,13 +54,13 @@ public:
     void operator()();
 
 private:
-    void handle(Seconds second);
+    void handle(Instant second);
 
     Controls& controls_;
     const Clock& clock_;
     RingSlot ringSlot_;
     HandledSeconds handled_;
-    std::optional<Seconds> previous_;
+    std::optional<Instant> previous_;
 };
 
 } // namespace chimewick

@@ -78,7 +78,7 @@ class TestFaults : public QObject {
 
     // Ticks the first slot for the second after next and waits for it to ring.
     void expectAScheduledBellToRing() {
-        const Seconds due = clock_.now() + std::chrono::seconds(2);
+        const Instant due = clock_.now() + std::chrono::seconds(2);
         controls_->setText("T1", clockText(clock_.toLocal(due)));
         controls_->setCheckValue("C1", 1);
         const std::size_t rungBefore = log_->rings.size();

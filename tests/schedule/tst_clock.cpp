@@ -19,7 +19,7 @@ using namespace std::chrono;
 
 namespace {
 
-Seconds utc(int y, unsigned m, unsigned d, int hour, int minute, int second) {
+Instant utc(int y, unsigned m, unsigned d, int hour, int minute, int second) {
     return sys_days{year{y} / month{m} / day{d}} + hours{hour} + minutes{minute} + seconds{second};
 }
 
@@ -88,7 +88,7 @@ private slots:
 
     void fakeClockMovesOnlyWhenTold() {
         FakeClock clock(2026, 12, 7, 23, 59, 59);
-        const Seconds start = clock.now();
+        const Instant start = clock.now();
         QCOMPARE(clock.now(), start);
         clock.advanceSecond();
         QCOMPARE(clock.now(), start + seconds{1});
@@ -106,7 +106,7 @@ private slots:
 
     void fakeClockFollowsItsOffsets() {
         FakeClock clock(2026, 3, 29, 0, 0, 0);
-        const Seconds change = utc(2026, 3, 29, 1, 0, 0);
+        const Instant change = utc(2026, 3, 29, 1, 0, 0);
         clock.setUtcOffsetFrom(change, hours{1});
         QCOMPARE(clock.utcOffsetAt(change - seconds{1}), seconds{0});
         QCOMPARE(clock.utcOffsetAt(change), seconds{hours{1}});
@@ -114,7 +114,7 @@ private slots:
         QCOMPARE(clockText(clock.toLocal(change)), std::string("02:00:00 AM"));
 
         // Offsets may be given out of order; the latest one in force applies.
-        const Seconds back = utc(2026, 10, 25, 1, 0, 0);
+        const Instant back = utc(2026, 10, 25, 1, 0, 0);
         clock.setUtcOffsetFrom(back, seconds{0});
         clock.setUtcOffsetFrom(utc(2026, 6, 1, 0, 0, 0), hours{1});
         QCOMPARE(clock.utcOffsetAt(back - seconds{1}), seconds{hours{1}});
@@ -164,14 +164,14 @@ private slots:
     void systemClockCountsWholeSeconds() {
         const auto before = floor<seconds>(system_clock::now());
         const SystemClock clock;
-        const Seconds now = clock.now();
+        const Instant now = clock.now();
         const auto after = floor<seconds>(system_clock::now());
         QVERIFY(now >= before && now <= after);
     }
 
     void systemClockGivesAValidLocalTime() {
         const SystemClock clock;
-        const Seconds now = clock.now();
+        const Instant now = clock.now();
         const LocalTime t = clock.toLocal(now);
         QVERIFY(t.date.ok());
         QVERIFY(t.hour >= 0 && t.hour <= 23);
@@ -197,13 +197,13 @@ private slots:
         std::vector<std::string> rung;
         Tick tick(controls, clock, [&](std::string_view button) { rung.emplace_back(button); });
 
-        const Seconds start = clock.now();
+        const Instant start = clock.now();
         while (clock.now() == start) // at the start of a second, so the tick reads the same one
             std::this_thread::sleep_for(milliseconds{1});
         tick();
-        const Seconds first = clock.now();
+        const Instant first = clock.now();
         QCOMPARE(controls.text("Text1"), clockText(localTimeAt(first, seconds{0})));
-        const Seconds next = first + seconds{1};
+        const Instant next = first + seconds{1};
         const seconds colombo = hours{5} + minutes{30};
         controls.setCheckValue("C1", 1);
         controls.setText("T1", clockText(localTimeAt(next, colombo)));
@@ -211,7 +211,7 @@ private slots:
         while (clock.now() < next)
             std::this_thread::sleep_for(milliseconds{10});
         tick();
-        const Seconds second = clock.now();
+        const Instant second = clock.now();
         if (savedZone.isNull())
             qunsetenv("TZ");
         else

@@ -12,7 +12,7 @@ using namespace std::chrono;
 
 namespace {
 
-const Seconds t0 = sys_days{year{2026} / December / 7} + hours{7};
+const Instant t0 = sys_days{year{2026} / December / 7} + hours{7};
 
 } // namespace
 

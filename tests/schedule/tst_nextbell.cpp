@@ -26,7 +26,7 @@ private slots:
 
 namespace {
 // The next bell as "label at time in seconds", or "none".
-std::string describe(const std::optional<NextBell>& next, Seconds now) {
+std::string describe(const std::optional<NextBell>& next, Instant now) {
     if (!next)
         return "none";
     return std::string(next->slot->label) + " at " + next->timeText + " in " +
@@ -101,19 +101,19 @@ void TestNextBell::promisesWhatTheTickRings() {
         else
             controls.setCheckValue(box, edit.mid(cut + 1).toInt());
     }
-    const Seconds now = clock.now();
+    const Instant now = clock.now();
     const auto next = nextBell(controls, clock, now);
     QCOMPARE(describe(next, now), expected);
     QCOMPARE(QString::fromStdString(nextBellLine(next, now)), line);
 
     // The promise holds: the tick, run second by second up to it, rings first there.
     if (next) {
-        Seconds rang{};
+        Instant rang{};
         Tick tick{controls, clock, [&](std::string_view) {
-                      if (rang == Seconds{})
+                      if (rang == Instant{})
                           rang = clock.now();
                   }};
-        while (clock.now() < next->at && rang == Seconds{}) {
+        while (clock.now() < next->at && rang == Instant{}) {
             clock.advanceSecond();
             tick();
         }

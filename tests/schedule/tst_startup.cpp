@@ -22,13 +22,13 @@ using chimewick::testing::snapshot;
 
 namespace {
 
-Seconds utc(unsigned d, int hour, int minute, int second) {
+Instant utc(unsigned d, int hour, int minute, int second) {
     return sys_days{year{2026} / December / std::chrono::day{d}} + hours{hour} + minutes{minute} +
            seconds{second};
 }
 
 // "yyyy-mm-dd hh:mm:ss" as a moment; the test clocks run on UTC.
-Seconds moment(const QString& text) {
+Instant moment(const QString& text) {
     const auto number = [&](qsizetype at, qsizetype length) {
         return text.mid(at, length).toInt();
     };
@@ -41,18 +41,18 @@ Seconds moment(const QString& text) {
 // and stays on the last; local time is UTC.
 class SteppingClock : public Clock {
 public:
-    explicit SteppingClock(std::vector<Seconds> moments) : moments_(std::move(moments)) {}
+    explicit SteppingClock(std::vector<Instant> moments) : moments_(std::move(moments)) {}
 
-    Seconds now() const override {
-        const Seconds s = moments_[std::min(reads_, moments_.size() - 1)];
+    Instant now() const override {
+        const Instant s = moments_[std::min(reads_, moments_.size() - 1)];
         ++reads_;
         return s;
     }
-    LocalTime toLocal(Seconds moment) const override { return localTimeAt(moment, seconds{0}); }
+    LocalTime toLocal(Instant moment) const override { return localTimeAt(moment, seconds{0}); }
     std::size_t reads() const { return reads_; }
 
 private:
-    std::vector<Seconds> moments_;
+    std::vector<Instant> moments_;
     mutable std::size_t reads_ = 0;
 };
 
@@ -189,7 +189,7 @@ private slots:
         QFETCH(QStringList, ran);
         QFETCH(int, check1);
         QFETCH(int, check3);
-        std::vector<Seconds> moments;
+        std::vector<Instant> moments;
         for (const QString& read : reads)
             moments.push_back(moment(read));
         const SteppingClock clock(moments);

@@ -41,7 +41,7 @@ constexpr SlotBoxes slotBoxes[] = {
     {"C14", "T14", true},       {"C15", "T15", true},      {"chkgt", "txtgt", false},
 };
 
-Seconds utc(int hour, int minute, int second, unsigned d = 7) {
+Instant utc(int hour, int minute, int second, unsigned d = 7) {
     return sys_days{year{2026} / December / std::chrono::day{d}} + hours{hour} + minutes{minute} +
            seconds{second};
 }

@@ -10,7 +10,7 @@ namespace chimewick {
 
 using namespace std::chrono;
 
-LocalTime localTimeAt(Seconds moment, seconds utcOffset) {
+LocalTime localTimeAt(Instant moment, seconds utcOffset) {
     const auto local = moment + utcOffset;
     const auto day = floor<days>(local);
     const hh_mm_ss<seconds> time{local - day};
@@ -25,7 +25,7 @@ FakeClock::FakeClock(int y, unsigned m, unsigned d, int hour, int minute, int se
 }
 
 void FakeClock::setLocal(int y, unsigned m, unsigned d, int hour, int minute, int second) {
-    const Seconds wanted =
+    const Instant wanted =
         sys_days{year{y} / month{m} / day{d}} + hours{hour} + minutes{minute} + seconds{second};
     // The moment whose offset, added to it, gives the wanted local time. Of a time shown
     // twice (the clock set back) the first; of one never shown (set forward) the moment
@@ -33,22 +33,22 @@ void FakeClock::setLocal(int y, unsigned m, unsigned d, int hour, int minute, in
     std::vector<seconds> candidates{seconds{0}};
     for (const auto& entry : offsets_)
         candidates.push_back(entry.second);
-    std::optional<Seconds> earliest;
+    std::optional<Instant> earliest;
     for (seconds offset : candidates) {
-        const Seconds moment = wanted - offset;
+        const Instant moment = wanted - offset;
         if (utcOffsetAt(moment) == offset && (!earliest || moment < *earliest))
             earliest = moment;
     }
     now_ = earliest ? *earliest : wanted - utcOffsetAt(wanted - utcOffsetAt(wanted));
 }
 
-void FakeClock::setUtcOffsetFrom(Seconds from, seconds offset) {
+void FakeClock::setUtcOffsetFrom(Instant from, seconds offset) {
     auto at = std::lower_bound(offsets_.begin(), offsets_.end(), from,
-                               [](const auto& entry, Seconds s) { return entry.first < s; });
+                               [](const auto& entry, Instant s) { return entry.first < s; });
     offsets_.insert(at, {from, offset});
 }
 
-seconds FakeClock::utcOffsetAt(Seconds moment) const {
+seconds FakeClock::utcOffsetAt(Instant moment) const {
     seconds offset{0};
     for (const auto& [from, value] : offsets_)
         if (from <= moment)
@@ -56,7 +56,7 @@ seconds FakeClock::utcOffsetAt(Seconds moment) const {
     return offset;
 }
 
-LocalTime FakeClock::toLocal(Seconds moment) const {
+LocalTime FakeClock::toLocal(Instant moment) const {
     return localTimeAt(moment, utcOffsetAt(moment));
 }
 

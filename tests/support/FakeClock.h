@@ -17,10 +17,10 @@ public:
     // Starts at the given local time under a UTC offset of zero.
     FakeClock(int year, unsigned month, unsigned day, int hour, int minute, int second);
 
-    Seconds now() const override { return now_; }
-    LocalTime toLocal(Seconds moment) const override;
+    Instant now() const override { return now_; }
+    LocalTime toLocal(Instant moment) const override;
 
-    void set(Seconds moment) { now_ = moment; }
+    void set(Instant moment) { now_ = moment; }
     // Sets the clock so that local time shows the given moment (under the offset in force).
     void setLocal(int year, unsigned month, unsigned day, int hour, int minute, int second);
     void advance(std::chrono::seconds by) { now_ += by; }
@@ -29,16 +29,16 @@ public:
     void advanceDay() { advance(std::chrono::days(1)); }
 
     // From the given moment on, local time is UTC plus the offset.
-    void setUtcOffsetFrom(Seconds from, std::chrono::seconds offset);
+    void setUtcOffsetFrom(Instant from, std::chrono::seconds offset);
 
-    std::chrono::seconds utcOffsetAt(Seconds moment) const;
+    std::chrono::seconds utcOffsetAt(Instant moment) const;
 
 private:
-    Seconds now_;
-    std::vector<std::pair<Seconds, std::chrono::seconds>> offsets_; // sorted by moment
+    Instant now_;
+    std::vector<std::pair<Instant, std::chrono::seconds>> offsets_; // sorted by moment
 };
 
 // Local time of a moment under a fixed offset from UTC.
-LocalTime localTimeAt(Seconds moment, std::chrono::seconds utcOffset);
+LocalTime localTimeAt(Instant moment, std::chrono::seconds utcOffset);
 
 } // namespace chimewick
