@@ -95,6 +95,55 @@ private:
     }
 };
 
+QGroupBox* makeFrame(const ControlSpec& c, QWidget* parent) {
+    auto* frame = new QGroupBox(qs(c.caption), parent);
+    frame->setFocusPolicy(Qt::NoFocus);
+    if (c.backColor)
+        paintFace(frame, *c.backColor);
+    return frame;
+}
+
+CaptionButton* makeButton(const ControlSpec& c, QWidget* parent) {
+    auto* button = new CaptionButton(qs(c.caption), parent);
+    button->setAutoDefault(false);
+    if (c.backColor)
+        button->setFaceColor(toQColor(*c.backColor));
+    button->setEnabled(c.enabled);
+    return button;
+}
+
+LimitedTextEdit* makeMultiLineBox(const ControlSpec& c, QWidget* parent) {
+    auto* edit = new LimitedTextEdit(parent);
+    edit->setPlainText(toEditorText(c.caption));
+    edit->document()->setDefaultTextOption(
+        QTextOption(c.align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft));
+    edit->setTabChangesFocus(true);
+    if (c.backColor)
+        paintFace(edit, *c.backColor);
+    return edit;
+}
+
+QLineEdit* makeLineBox(const ControlSpec& c, QWidget* parent) {
+    auto* edit = new QLineEdit(qs(c.caption), parent);
+    edit->setMaxLength(TextBoxLimit);
+    edit->setAlignment(c.align == TextAlign::Center ? Qt::AlignCenter : Qt::AlignLeft);
+    if (c.backColor)
+        paintFace(edit, *c.backColor);
+    return edit;
+}
+
+BellPlayer* makePlayer(QWidget* parent) {
+    auto* player = new BellPlayer(decodePlayerSettings(wmpStateRecord()), parent);
+    // The player takes the focus at its place in the tab order as one control; its inner
+    // buttons and sliders answer the mouse. The display's lines are read out, never focused: a
+    // focused line without text would be announced as nothing.
+    for (QWidget* child : player->findChildren<QWidget*>())
+        if (child->focusPolicy() != Qt::NoFocus)
+            child->setFocusPolicy(Qt::ClickFocus);
+    player->setFocusPolicy(Qt::StrongFocus);
+    return player;
+}
+
 } // namespace
 
 QtForm::QtForm(QWidget* parent)
@@ -124,80 +173,46 @@ void QtForm::buildControls() {
     for (const ControlSpec& c : form1Controls()) {
         if (c.kind == ControlKind::Timer)
             continue;
-        QWidget* parent = widget(c.container);
-        QWidget* w = nullptr;
-        switch (c.kind) {
-        case ControlKind::Frame: {
-            auto* frame = new QGroupBox(qs(c.caption), parent);
-            frame->setFocusPolicy(Qt::NoFocus);
-            if (c.backColor)
-                paintFace(frame, *c.backColor);
-            w = frame;
-            break;
-        }
-        case ControlKind::CommandButton: {
-            auto* button = new CaptionButton(qs(c.caption), parent);
-            button->setAutoDefault(false);
-            if (c.backColor)
-                button->setFaceColor(toQColor(*c.backColor));
-            button->setEnabled(c.enabled);
-            w = button;
-            break;
-        }
-        case ControlKind::TextBox:
-            if (c.multiLine) {
-                auto* edit = new LimitedTextEdit(parent);
-                edit->setPlainText(toEditorText(c.caption));
-                edit->document()->setDefaultTextOption(
-                    QTextOption(c.align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft));
-                edit->setTabChangesFocus(true);
-                if (c.backColor)
-                    paintFace(edit, *c.backColor);
-                w = edit;
-            } else {
-                auto* edit = new QLineEdit(qs(c.caption), parent);
-                edit->setMaxLength(TextBoxLimit);
-                edit->setAlignment(c.align == TextAlign::Center ? Qt::AlignCenter : Qt::AlignLeft);
-                if (c.backColor)
-                    paintFace(edit, *c.backColor);
-                w = edit;
-            }
-            break;
-        case ControlKind::CheckBox: {
-            auto* box = new QCheckBox(qs(c.caption), parent);
-            box->setChecked(c.checkValue == 1);
-            w = box;
-            break;
-        }
-        case ControlKind::Label: {
-            auto* label = new QLabel(qs(c.caption), parent);
-            label->setFocusPolicy(Qt::NoFocus);
-            w = label;
-            break;
-        }
-        case ControlKind::MediaPlayer: {
-            auto* player = new BellPlayer(decodePlayerSettings(wmpStateRecord()), parent);
-            // The player takes the focus at its place in the tab order as one control;
-            // its inner buttons and sliders answer the mouse. The display's lines are read out,
-            // never focused: a focused line without text would be announced as nothing.
-            for (QWidget* child : player->findChildren<QWidget*>())
-                if (child->focusPolicy() != Qt::NoFocus)
-                    child->setFocusPolicy(Qt::ClickFocus);
-            player->setFocusPolicy(Qt::StrongFocus);
-            player_ = player;
-            w = player;
-            break;
-        }
-        case ControlKind::Timer:
-            break;
-        }
+        QWidget* w = makeControl(c, widget(c.container));
         if (c.font)
             w->setFont(fontOf(*c.font));
         w->setObjectName(qs(c.name));
         w->setGeometry(pixelRect(*c.rect));
         widgets_.emplace(std::string(c.name), w);
     }
+    nameCaptionlessBoxes();
+}
 
+QWidget* QtForm::makeControl(const ControlSpec& c, QWidget* parent) {
+    switch (c.kind) {
+    case ControlKind::Frame:
+        return makeFrame(c, parent);
+    case ControlKind::CommandButton:
+        return makeButton(c, parent);
+    case ControlKind::TextBox:
+        if (c.multiLine)
+            return makeMultiLineBox(c, parent);
+        return makeLineBox(c, parent);
+    case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(qs(c.caption), parent);
+        box->setChecked(c.checkValue == 1);
+        return box;
+    }
+    case ControlKind::Label: {
+        auto* label = new QLabel(qs(c.caption), parent);
+        label->setFocusPolicy(Qt::NoFocus);
+        return label;
+    }
+    case ControlKind::MediaPlayer:
+        player_ = makePlayer(parent);
+        return player_;
+    case ControlKind::Timer:
+        break;
+    }
+    throw ControlError("control '" + std::string(c.name) + "' has no widget");
+}
+
+void QtForm::nameCaptionlessBoxes() {
     // A screen reader names a caption-less slot box by its row's label.
     for (const SlotRow& row : form1SlotRows()) {
         const QString name = qs(findControl(row.label).caption);

@@ -55,6 +55,8 @@ protected:
 
 private:
     void buildControls();
+    QWidget* makeControl(const ControlSpec& c, QWidget* parent);
+    void nameCaptionlessBoxes();
     void buildTabOrder();
     void bind(const ActionTable& actions);
     void showCentred();

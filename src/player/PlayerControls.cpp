@@ -88,6 +88,13 @@ protected:
 
 PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     setAccessibleName(tr("Player controls"));
+    QFrame* display = makeDisplay();
+    makeActions();
+    makeButtonsAndSliders();
+    layOut(display);
+}
+
+QFrame* PlayerControls::makeDisplay() {
     auto* display = new QFrame(this);
     display->setFrameShape(QFrame::StyledPanel);
     display->setFrameShadow(QFrame::Sunken);
@@ -131,7 +138,10 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     displayLayout->addWidget(warnings_, 1);
     displayLayout->addWidget(nextBell_);
     displayLayout->addLayout(statusRow);
+    return display;
+}
 
+void PlayerControls::makeActions() {
     playAction_ = new QAction(this);
     stopAction_ = new QAction(iconInTextColour(this, QStyle::SP_MediaStop), tr("Stop"), this);
     muteAction_ = new QAction(tr("Mute"), this);
@@ -146,7 +156,9 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     connect(volumeDown, &QAction::triggered, this,
             [this] { emit volumeRequested(volume_->value() - VolumeStep); });
     addActions({playAction_, stopAction_, muteAction_, volumeUp, volumeDown});
+}
 
+void PlayerControls::makeButtonsAndSliders() {
     const auto makeButton = [this](QAction* action) {
         auto* button = new QToolButton(this);
         button->setDefaultAction(action);
@@ -174,7 +186,9 @@ PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
     volume_->setAccessibleName(tr("Volume"));
     volume_->setFixedWidth(90);
     connect(volume_, &QSlider::valueChanged, this, &PlayerControls::volumeRequested);
+}
 
+void PlayerControls::layOut(QFrame* display) {
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setContentsMargins(0, 0, 0, 0);
     buttonRow->setSpacing(2);

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QAction;
+class QFrame;
 class QLabel;
 class QSlider;
 class QToolButton;
@@ -48,6 +49,13 @@ signals:
     void muteRequested(bool muted);
 
 private:
+    // The display's lines; the actions the buttons and the context menu share; the buttons and
+    // sliders; and all of them in place.
+    QFrame* makeDisplay();
+    void makeActions();
+    void makeButtonsAndSliders();
+    void layOut(QFrame* display);
+
     QLabel* title_ = nullptr;
     QLabel* warnings_ = nullptr;
     QLabel* nextBell_ = nullptr;
