@@ -33,7 +33,8 @@ ClockSyncWatch::ClockSyncWatch(const QDBusConnection& bus, QObject* parent)
 }
 
 QString ClockSyncWatch::notSynchronisedText() {
-    return tr("Clock not synchronised with network time: bells follow this computer's clock");
+    return QStringLiteral(
+        "Clock not synchronised with network time: bells follow this computer's clock");
 }
 
 QString ClockSyncWatch::warning() const {
@@ -42,7 +43,7 @@ QString ClockSyncWatch::warning() const {
 
 void ClockSyncWatch::start() {
     if (!bus_.isConnected()) {
-        unavailable(tr("no system bus"));
+        unavailable(QStringLiteral("no system bus"));
         return;
     }
     bus_.connect(service, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
@@ -84,7 +85,7 @@ void ClockSyncWatch::apply(const QVariantMap& properties) {
     warning_ = text;
     if (!text.isEmpty()) {
         const bool ntpOn = properties.value(QStringLiteral("NTP"), true).toBool();
-        sayOnStderr(ntpOn ? text : text + tr(" (network time is switched off)"));
+        sayOnStderr(ntpOn ? text : text + QStringLiteral(" (network time is switched off)"));
     }
     emit warningChanged(warning_);
 }
@@ -93,7 +94,8 @@ void ClockSyncWatch::unavailable(const QString& why) {
     // Said once, not at every re-read; and nothing is shown, since nothing is known.
     if (!toldUnavailable_)
         sayOnStderr(
-            tr("cannot tell whether the clock is synchronised with network time: %1").arg(why));
+            QStringLiteral("cannot tell whether the clock is synchronised with network time: %1")
+                .arg(why));
     toldUnavailable_ = true;
     if (!warning_.isEmpty()) {
         warning_.clear();

@@ -49,8 +49,8 @@ void OutputKeepAwake::start() {
         return;
     loop_ = pa_threaded_mainloop_new();
     if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
-        qCWarning(desktopLog).noquote()
-            << tr("cannot keep the sound output awake: the sound server's client did not start");
+        qCWarning(desktopLog).noquote() << QStringLiteral(
+            "cannot keep the sound output awake: the sound server's client did not start");
         return;
     }
     connectToServer();
@@ -191,7 +191,7 @@ void OutputKeepAwake::lost() {
             failures_ = serverThere ? failures_ + 1 : 0;
             if (failures_ == 3)
                 qCWarning(desktopLog).noquote()
-                    << tr("cannot keep the sound output awake: %1").arg(why);
+                    << QStringLiteral("cannot keep the sound output awake: %1").arg(why);
             if (!retry_.isActive())
                 retry_.start(qMin(retry_.interval() * 2, lastRetryMs));
         },

@@ -40,7 +40,7 @@ SoundOutputWatch::~SoundOutputWatch() {
 }
 
 QString SoundOutputWatch::mutedText() {
-    return tr("Sound output is muted: bells will not be heard");
+    return QStringLiteral("Sound output is muted: bells will not be heard");
 }
 
 QString SoundOutputWatch::warning() const {
@@ -52,7 +52,7 @@ void SoundOutputWatch::start() {
         return;
     loop_ = pa_threaded_mainloop_new();
     if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
-        unavailable(tr("the sound server's client did not start"));
+        unavailable(QStringLiteral("the sound server's client did not start"));
         return;
     }
     connectToServer();
@@ -67,7 +67,7 @@ void SoundOutputWatch::connectToServer() {
     QString failure;
     if (!context_)
         failure = error ? QString::fromUtf8(pa_strerror(error))
-                        : tr("the sound server's client did not start");
+                        : QStringLiteral("the sound server's client did not start");
     pa_threaded_mainloop_unlock(loop_);
     if (!failure.isEmpty())
         unavailable(failure);
@@ -146,7 +146,7 @@ void SoundOutputWatch::unavailable(const QString& why) {
     if (loop_)
         retry_.start();
     if (!toldUnavailable_)
-        sayOnStderr(tr("cannot tell whether the sound output is muted: %1").arg(why));
+        sayOnStderr(QStringLiteral("cannot tell whether the sound output is muted: %1").arg(why));
     toldUnavailable_ = true;
     if (!warning_.isEmpty()) {
         warning_.clear();

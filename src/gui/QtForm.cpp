@@ -222,7 +222,7 @@ void QtForm::nameCaptionlessBoxes() {
     // The boxes that have neither a caption nor a row: otherwise announced by their frame's
     // caption, or not at all.
     for (const auto& [control, name] : {std::pair{"Text1", "Clock"}, std::pair{"Text2", "Note"}})
-        widget(control)->setAccessibleName(tr(name));
+        widget(control)->setAccessibleName(QString::fromLatin1(name));
 }
 
 void QtForm::buildTabOrder() {

@@ -12,7 +12,7 @@ namespace chimewick {
 
 BellPlayer::BellPlayer(const PlayerSettings& settings, QWidget* parent)
     : QWidget(parent), playback_(new Playback(this)), controls_(new PlayerControls(this)) {
-    setAccessibleName(tr("Player"));
+    setAccessibleName(QStringLiteral("Player"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(controls_);
@@ -36,7 +36,7 @@ BellPlayer::BellPlayer(const PlayerSettings& settings, QWidget* parent)
         emit playbackFailed(message);
     });
 
-    showNotice(tr("Ready"));
+    showNotice(QStringLiteral("Ready"));
     refresh();
 }
 

@@ -221,7 +221,7 @@ void GstSoundBackend::close() {
 
 void GstSoundBackend::open(const QString& file) {
     if (!sink_) {
-        fail(tr("not a sound the player can decode"),
+        fail(QStringLiteral("not a sound the player can decode"),
              QStringLiteral("GStreamer's playback elements are missing"));
         return;
     }
@@ -230,7 +230,8 @@ void GstSoundBackend::open(const QString& file) {
         mp3LeadIn_ = mp3LeadIn(mp3Head(file));
     g_object_set(source_, "location", QFile::encodeName(file).constData(), nullptr);
     if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
-        fail(tr("not a sound the player can decode"), QStringLiteral("the pipeline did not start"));
+        fail(QStringLiteral("not a sound the player can decode"),
+             QStringLiteral("the pipeline did not start"));
 }
 
 void GstSoundBackend::play() {
@@ -331,11 +332,14 @@ void GstSoundBackend::handle(GstMessage* message) {
         const QString detail = QString::fromUtf8(error ? error->message : "unknown error");
         g_clear_error(&error);
         g_free(debug);
-        fail(denied ? tr("access denied") : tr("not a sound the player can decode"), detail);
+        fail(denied ? QStringLiteral("access denied")
+                    : QStringLiteral("not a sound the player can decode"),
+             detail);
         return;
     }
     case GST_MESSAGE_APPLICATION:
-        fail(tr("not a sound the player can decode"), QStringLiteral("no sound in the file"));
+        fail(QStringLiteral("not a sound the player can decode"),
+             QStringLiteral("no sound in the file"));
         return;
     case GST_MESSAGE_ASYNC_DONE:
         if (!opened_) {

@@ -65,7 +65,7 @@ Playback::Playback(QObject* parent) : QObject(parent) {
             return;
         discard(current_);
         mode_ = Mode::Stopped;
-        reportFailure(tr("it did not open within %1 seconds").arg(OpenTimeoutSeconds),
+        reportFailure(QStringLiteral("it did not open within %1 seconds").arg(OpenTimeoutSeconds),
                       QStringLiteral("no answer from the decoder"));
     });
     progress_.setInterval(ProgressMs);
@@ -145,7 +145,7 @@ void Playback::setUrl(const QString& path) {
         filePath_.clear();
         mode_ = Mode::Stopped;
         progress_.stop();
-        emit titleChanged(tr("Ready"), tr("Ready"));
+        emit titleChanged(QStringLiteral("Ready"), QStringLiteral("Ready"));
         emit changed();
         return;
     }
@@ -364,7 +364,7 @@ void Playback::reportFailure(const QString& reason, const QString& detail) {
     qCWarning(playerLog).noquote() << line;
 
     emit changed();
-    emit playbackFailed(tr("Cannot play %1: %2").arg(shownName(filePath_), reason));
+    emit playbackFailed(QStringLiteral("Cannot play %1: %2").arg(shownName(filePath_), reason));
 }
 
 } // namespace chimewick

@@ -87,7 +87,7 @@ protected:
 } // namespace
 
 PlayerControls::PlayerControls(QWidget* parent) : QWidget(parent) {
-    setAccessibleName(tr("Player controls"));
+    setAccessibleName(QStringLiteral("Player controls"));
     QFrame* display = makeDisplay();
     makeActions();
     makeButtonsAndSliders();
@@ -101,7 +101,7 @@ QFrame* PlayerControls::makeDisplay() {
     display->setBackgroundRole(QPalette::Base);
     display->setAutoFillBackground(true);
     // Read out by screen readers with its lines: the bell, the standing warnings, the state.
-    display->setAccessibleName(tr("Display"));
+    display->setAccessibleName(QStringLiteral("Display"));
 
     title_ = new ClippedText(display);
     // A long name is cut short rather than growing the player beyond its place; a line of it
@@ -143,11 +143,12 @@ QFrame* PlayerControls::makeDisplay() {
 
 void PlayerControls::makeActions() {
     playAction_ = new QAction(this);
-    stopAction_ = new QAction(iconInTextColour(this, QStyle::SP_MediaStop), tr("Stop"), this);
-    muteAction_ = new QAction(tr("Mute"), this);
+    stopAction_ =
+        new QAction(iconInTextColour(this, QStyle::SP_MediaStop), QStringLiteral("Stop"), this);
+    muteAction_ = new QAction(QStringLiteral("Mute"), this);
     muteAction_->setCheckable(true);
-    auto* volumeUp = new QAction(tr("Volume up"), this);
-    auto* volumeDown = new QAction(tr("Volume down"), this);
+    auto* volumeUp = new QAction(QStringLiteral("Volume up"), this);
+    auto* volumeDown = new QAction(QStringLiteral("Volume down"), this);
     connect(playAction_, &QAction::triggered, this, &PlayerControls::playPauseRequested);
     connect(stopAction_, &QAction::triggered, this, &PlayerControls::stopRequested);
     connect(muteAction_, &QAction::toggled, this, &PlayerControls::muteRequested);
@@ -172,8 +173,8 @@ void PlayerControls::makeButtonsAndSliders() {
     muteButton_ = makeButton(muteAction_);
 
     seek_ = new QSlider(Qt::Horizontal, this);
-    seek_->setToolTip(tr("Position"));
-    seek_->setAccessibleName(tr("Position"));
+    seek_->setToolTip(QStringLiteral("Position"));
+    seek_->setAccessibleName(QStringLiteral("Position"));
     seek_->setEnabled(false);
     // Every way of moving the slider (drag, click, keys) ends in one seek.
     connect(seek_, &QSlider::actionTriggered, this,
@@ -182,8 +183,8 @@ void PlayerControls::makeButtonsAndSliders() {
     volume_ = new QSlider(Qt::Horizontal, this);
     volume_->setRange(0, 100);
     volume_->setPageStep(VolumeStep);
-    volume_->setToolTip(tr("Volume"));
-    volume_->setAccessibleName(tr("Volume"));
+    volume_->setToolTip(QStringLiteral("Volume"));
+    volume_->setAccessibleName(QStringLiteral("Volume"));
     volume_->setFixedWidth(90);
     connect(volume_, &QSlider::valueChanged, this, &PlayerControls::volumeRequested);
 }
@@ -222,11 +223,12 @@ void PlayerControls::setTitle(const QString& title, const QString& toolTip) {
 }
 
 void PlayerControls::setState(PlayState state, bool canPlay, bool canStop) {
-    static const QString texts[] = {tr("Stopped"), tr("Playing"), tr("Paused"), tr("Ended"),
-                                    tr("Error")};
+    static const QString texts[] = {QStringLiteral("Stopped"), QStringLiteral("Playing"),
+                                    QStringLiteral("Paused"), QStringLiteral("Ended"),
+                                    QStringLiteral("Error")};
     state_->setText(texts[static_cast<int>(state)]);
     const bool playing = state == PlayState::Playing;
-    playAction_->setText(playing ? tr("Pause") : tr("Play"));
+    playAction_->setText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
     playAction_->setIcon(
         iconInTextColour(this, playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     playAction_->setEnabled(canPlay);
@@ -249,7 +251,7 @@ void PlayerControls::setVolume(int percent, bool muted) {
     volume_->setValue(percent);
     const QSignalBlocker muteBlocker(muteAction_);
     muteAction_->setChecked(muted);
-    muteAction_->setText(muted ? tr("Unmute") : tr("Mute"));
+    muteAction_->setText(muted ? QStringLiteral("Unmute") : QStringLiteral("Mute"));
     muteAction_->setIcon(
         iconInTextColour(this, muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
 }
