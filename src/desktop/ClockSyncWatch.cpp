@@ -20,10 +20,6 @@ const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Propert
 // not its own), so the state is read again now and then besides.
 constexpr int recheckMs = 60 * 1000;
 
-void sayOnStderr(const QString& line) {
-    qCWarning(desktopLog).noquote() << line;
-}
-
 } // namespace
 
 ClockSyncWatch::ClockSyncWatch(const QDBusConnection& bus, QObject* parent)

@@ -7,4 +7,8 @@ namespace chimewick {
 
 Q_LOGGING_CATEGORY(desktopLog, "chimewick.desktop")
 
+void sayOnStderr(const QString& line) {
+    qCWarning(desktopLog).noquote() << line;
+}
+
 } // namespace chimewick

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <QLoggingCategory>
+#include <QString>
 
 namespace chimewick {
 
 // The desktop integration's lines to standard error: qCWarning(desktopLog) << ...; main makes them
 // read "chimewick: ...", and QT_LOGGING_RULES can still quieten "chimewick.desktop" alone.
 Q_DECLARE_LOGGING_CATEGORY(desktopLog)
+
+// One line of the desktop integration's, as written, without quotes.
+void sayOnStderr(const QString& line);
 
 } // namespace chimewick

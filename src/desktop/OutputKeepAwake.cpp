@@ -35,22 +35,16 @@ OutputKeepAwake::OutputKeepAwake(QObject* parent) : QObject(parent) {
 }
 
 OutputKeepAwake::~OutputKeepAwake() {
-    if (!loop_)
-        return;
-    // The server's thread ends first: no callback outlives the object.
-    pa_threaded_mainloop_stop(loop_);
-    dropStream();
-    dropContext(context_);
-    pa_threaded_mainloop_free(loop_);
+    endLoop(loop_, context_, [this] { dropStream(); });
 }
 
 void OutputKeepAwake::start() {
     if (loop_)
         return;
-    loop_ = pa_threaded_mainloop_new();
-    if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
-        qCWarning(desktopLog).noquote() << QStringLiteral(
-            "cannot keep the sound output awake: the sound server's client did not start");
+    loop_ = startLoop();
+    if (!loop_) {
+        sayOnStderr(QStringLiteral(
+            "cannot keep the sound output awake: the sound server's client did not start"));
         return;
     }
     connectToServer();
@@ -75,16 +69,13 @@ void OutputKeepAwake::onContextState(pa_context* context, void* self) {
     auto* awake = static_cast<OutputKeepAwake*>(self);
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
-        pa_context_set_subscribe_callback(
-            context,
+        subscribe(
+            context, PA_SUBSCRIPTION_MASK_SERVER,
             [](pa_context*, pa_subscription_event_type_t, uint32_t, void* s) {
                 // The default may have changed, or the output under the stream gone.
                 static_cast<OutputKeepAwake*>(s)->queryDefault();
             },
             self);
-        if (pa_operation* op =
-                pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr))
-            pa_operation_unref(op);
         awake->queryDefault();
         break;
     case PA_CONTEXT_FAILED:
@@ -97,15 +88,13 @@ void OutputKeepAwake::onContextState(pa_context* context, void* self) {
 }
 
 void OutputKeepAwake::queryDefault() {
-    pa_operation* op = pa_context_get_server_info(
+    letGo(pa_context_get_server_info(
         context_,
         [](pa_context*, const pa_server_info* info, void* self) {
             if (info)
                 static_cast<OutputKeepAwake*>(self)->follow(*info);
         },
-        this);
-    if (op)
-        pa_operation_unref(op);
+        this));
 }
 
 // The stream is opened on the default output by name and not moved by the server: a server
@@ -190,8 +179,7 @@ void OutputKeepAwake::lost() {
             // unplugged under it is not, and a missing server is named by the output watch.
             failures_ = serverThere ? failures_ + 1 : 0;
             if (failures_ == 3)
-                qCWarning(desktopLog).noquote()
-                    << QStringLiteral("cannot keep the sound output awake: %1").arg(why);
+                sayOnStderr(QStringLiteral("cannot keep the sound output awake: %1").arg(why));
             if (!retry_.isActive())
                 retry_.start(qMin(retry_.interval() * 2, lastRetryMs));
         },

@@ -3,8 +3,6 @@
 
 #include "PulseClient.h"
 
-#include <pulse/pulseaudio.h>
-
 namespace chimewick {
 
 pa_context* connectProgramContext(pa_threaded_mainloop* loop, pa_context_notify_cb_t notify,
@@ -35,6 +33,38 @@ void dropContext(pa_context*& context) {
     pa_context_disconnect(context);
     pa_context_unref(context);
     context = nullptr;
+}
+
+pa_threaded_mainloop* startLoop() {
+    pa_threaded_mainloop* loop = pa_threaded_mainloop_new();
+    if (loop && pa_threaded_mainloop_start(loop) < 0) {
+        pa_threaded_mainloop_free(loop);
+        loop = nullptr;
+    }
+    return loop;
+}
+
+void endLoop(pa_threaded_mainloop*& loop, pa_context*& context,
+             const std::function<void()>& dropOthers) {
+    if (!loop)
+        return;
+    pa_threaded_mainloop_stop(loop);
+    if (dropOthers)
+        dropOthers();
+    dropContext(context);
+    pa_threaded_mainloop_free(loop);
+    loop = nullptr;
+}
+
+void subscribe(pa_context* context, pa_subscription_mask_t mask, pa_context_subscribe_cb_t onChange,
+               void* userdata) {
+    pa_context_set_subscribe_callback(context, onChange, userdata);
+    letGo(pa_context_subscribe(context, mask, nullptr, nullptr));
+}
+
+void letGo(pa_operation* operation) {
+    if (operation)
+        pa_operation_unref(operation);
 }
 
 } // namespace chimewick

@@ -12,10 +12,6 @@
 namespace chimewick {
 namespace {
 
-void sayOnStderr(const QString& line) {
-    qCWarning(desktopLog).noquote() << line;
-}
-
 constexpr int retryMs = 60 * 1000;
 
 } // namespace
@@ -31,12 +27,7 @@ void SoundOutputWatch::setRetryInterval(int milliseconds) {
 }
 
 SoundOutputWatch::~SoundOutputWatch() {
-    if (!loop_)
-        return;
-    // The server's thread ends before the object: no callback outlives it.
-    pa_threaded_mainloop_stop(loop_);
-    dropContext(context_);
-    pa_threaded_mainloop_free(loop_);
+    endLoop(loop_, context_);
 }
 
 QString SoundOutputWatch::mutedText() {
@@ -50,8 +41,8 @@ QString SoundOutputWatch::warning() const {
 void SoundOutputWatch::start() {
     if (loop_)
         return;
-    loop_ = pa_threaded_mainloop_new();
-    if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
+    loop_ = startLoop();
+    if (!loop_) {
         unavailable(QStringLiteral("the sound server's client did not start"));
         return;
     }
@@ -77,19 +68,15 @@ void SoundOutputWatch::onContextState(pa_context* context, void* self) {
     auto* watch = static_cast<SoundOutputWatch*>(self);
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
-        pa_context_set_subscribe_callback(
+        subscribe(
             context,
+            static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK |
+                                                PA_SUBSCRIPTION_MASK_SERVER),
             [](pa_context*, pa_subscription_event_type_t, uint32_t, void* s) {
                 // Any change of an output or of the server's default: read the default again.
                 static_cast<SoundOutputWatch*>(s)->queryDefaultSink();
             },
             self);
-        if (pa_operation* op =
-                pa_context_subscribe(context,
-                                     static_cast<pa_subscription_mask_t>(
-                                         PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
-                                     nullptr, nullptr))
-            pa_operation_unref(op);
         watch->queryDefaultSink();
         break;
     case PA_CONTEXT_FAILED:
@@ -106,12 +93,12 @@ void SoundOutputWatch::onContextState(pa_context* context, void* self) {
 
 // On the server's thread.
 void SoundOutputWatch::queryDefaultSink() {
-    pa_operation* op = pa_context_get_server_info(
+    letGo(pa_context_get_server_info(
         context_,
         [](pa_context* context, const pa_server_info* info, void* self) {
             if (!info || !info->default_sink_name)
                 return;
-            pa_operation* sinkOp = pa_context_get_sink_info_by_name(
+            letGo(pa_context_get_sink_info_by_name(
                 context, info->default_sink_name,
                 [](pa_context*, const pa_sink_info* sink, int eol, void* s) {
                     if (eol || !sink)
@@ -122,13 +109,9 @@ void SoundOutputWatch::queryDefaultSink() {
                     QMetaObject::invokeMethod(
                         watch, [watch, silent] { watch->report(silent); }, Qt::QueuedConnection);
                 },
-                self);
-            if (sinkOp)
-                pa_operation_unref(sinkOp);
+                self));
         },
-        this);
-    if (op)
-        pa_operation_unref(op);
+        this));
 }
 
 void SoundOutputWatch::report(bool silent) {
