@@ -29,6 +29,12 @@ public:
     // The program's lines so far; standard error goes back where it was.
     QStringList lines() {
         restore();
+        return peek();
+    }
+
+    // The program's lines so far, still capturing: for waiting on a line to come.
+    QStringList peek() {
+        std::fflush(stderr);
         file_.seek(0);
         QStringList found;
         static const QRegularExpression category(QStringLiteral("^chimewick\\.[a-z]+: "));
