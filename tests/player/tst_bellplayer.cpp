@@ -28,8 +28,11 @@
 #include <cstdio>
 #include <future>
 #include <gst/gst.h>
+#include <linux/capability.h>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -39,6 +42,31 @@ using chimewick::PlayerSettings;
 using chimewick::PlayState;
 
 namespace {
+
+// Root reads a file without permissions through two capabilities. This thread sets them aside
+// while it lives, so that permissions hold for root too: the player checks a file on the
+// thread that names it, and capabilities belong to each thread alone.
+class WithoutReadOverride {
+public:
+    WithoutReadOverride() { set(false); }
+    ~WithoutReadOverride() { set(true); }
+    WithoutReadOverride(const WithoutReadOverride&) = delete;
+    WithoutReadOverride& operator=(const WithoutReadOverride&) = delete;
+
+private:
+    static void set(bool on) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
+        if (syscall(SYS_capget, &header, data) != 0)
+            return;
+        for (const unsigned cap : {unsigned{CAP_DAC_OVERRIDE}, unsigned{CAP_DAC_READ_SEARCH}}) {
+            __user_cap_data_struct& word = data[CAP_TO_INDEX(cap)];
+            word.effective = on ? word.effective | (word.permitted & CAP_TO_MASK(cap))
+                                : word.effective & ~CAP_TO_MASK(cap);
+        }
+        syscall(SYS_capset, &header, data);
+    }
+};
 
 constexpr int playTimeout = 20000;
 
@@ -378,6 +406,7 @@ void TestBellPlayer::failureIsReported() {
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
+    std::optional<WithoutReadOverride> unreadableToRoot;
     const QByteArray good = [] {
         QFile file(shipped(QStringLiteral("BellStart.wma")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -400,8 +429,10 @@ void TestBellPlayer::failureIsReported() {
     } else if (kind == QLatin1String("unreadable")) {
         QVERIFY(write(path, good));
         QVERIFY(QFile::setPermissions(path, {}));
+        unreadableToRoot.emplace();
         if (QFile probe(path); probe.open(QIODevice::ReadOnly))
-            QSKIP("a file without permissions is still readable here (running as root)");
+            QSKIP("a file without permissions is still readable here, even without the "
+                  "capabilities that let root read any file");
     } else if (kind == QLatin1String("folder")) {
         QVERIFY(QDir(dir.path()).mkdir(name));
     } else if (kind == QLatin1String("fifo")) {
@@ -421,6 +452,7 @@ void TestBellPlayer::failureIsReported() {
     player.setUrl(path);
     QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, playTimeout);
     QTest::qWait(500); // a late second report from the decoder would show here
+    unreadableToRoot.reset();
     const QStringList lines = capture.lines();
 
     QCOMPARE(failures.count(), 1);
