@@ -24,7 +24,10 @@ for _ in $(seq 50); do [[ -s "$work/system-bus" ]] && break; sleep 0.1; done
 export DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$work/system-bus")
 /usr/bin/python3 -m dbusmock --template timedated --system -p '{"NTP": false}' >/dev/null 2>&1 &
 pids+=($!)
-sleep 1
+timedated=(--system --dest org.freedesktop.timedate1 --object-path /org/freedesktop/timedate1)
+for _ in $(seq 100); do gdbus introspect "${timedated[@]}" >/dev/null 2>&1 && break; sleep 0.1; done
+gdbus introspect "${timedated[@]}" >/dev/null 2>&1 ||
+  { echo "system_accessible: the timedated stand-in did not come up" >&2; exit 1; }
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 # The reader waits on the same display as the program, which ends with it.

@@ -48,7 +48,13 @@ fi
 rate=8000
 parec -d bells.monitor --format=s16le --rate=$rate --channels=1 --latency-msec=10 >"$work/heard.raw" &
 listener=$!
-sleep 0.5
+# Listening once the server lists the recording stream of the listener.
+for _ in $(seq 100); do
+  pactl list source-outputs | grep -q "application.process.id = \"$listener\"" && break
+  sleep 0.1
+done
+pactl list source-outputs | grep -q "application.process.id = \"$listener\"" ||
+  fail "the listener did not start recording at the sink"
 
 # Monday 7 December 2026, three seconds before "07:25:01 AM", the school start bell. With
 # neither a session bus nor a system bus, as in a container: the sleep holds cannot be taken
@@ -67,14 +73,17 @@ if [[ $display == wayland ]]; then
     fail "the second start ended with status $?: $(cat "$work/second")"
   kill -0 $first || fail "the first copy ended with the second start"
   activation="the compositor offers no xdg-activation"
-  if grep -q '"xdg_activation_v1"' "$work/out" && sleep 1; then
-    grep -q "xdg_activation_v1@[0-9]*\.activate(\"$token\"" "$work/out" ||
+  if grep -q '"xdg_activation_v1"' "$work/out"; then
+    activated="xdg_activation_v1@[0-9]*\.activate(\"$token\""
+    for _ in $(seq 50); do grep -q "$activated" "$work/out" && break; sleep 0.1; done
+    grep -q "$activated" "$work/out" ||
       fail "the first copy did not activate its window with the second start's token"
     activation="the first copy activated its window with the second start's token"
   fi
   echo "system_audible wayland: app id set; the second start handed over; $activation"
 fi
 wait $first || true
+# Time to pass, not a state to poll: the listener's last buffers reach its file.
 sleep 0.3
 kill "$listener"
 wait "$listener" 2>/dev/null || true

@@ -80,6 +80,8 @@ start_server
 wait_state first SUSPENDED 5
 
 start_program --let-output-sleep
+# Time to pass, not a state to poll: ample for the program to start and, were it to keep the
+# output awake despite the option, to wake it.
 sleep 4
 still_open
 [[ $(state first) == SUSPENDED ]] || fail "first is $(state first) with --let-output-sleep"
