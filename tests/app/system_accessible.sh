@@ -24,9 +24,12 @@ for _ in $(seq 50); do [[ -s "$work/system-bus" ]] && break; sleep 0.1; done
 export DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$work/system-bus")
 /usr/bin/python3 -m dbusmock --template timedated --system -p '{"NTP": false}' >/dev/null 2>&1 &
 pids+=($!)
-timedated=(--system --dest org.freedesktop.timedate1 --object-path /org/freedesktop/timedate1)
-for _ in $(seq 100); do gdbus introspect "${timedated[@]}" >/dev/null 2>&1 && break; sleep 0.1; done
-gdbus introspect "${timedated[@]}" >/dev/null 2>&1 ||
+timedated_up() {
+  [[ $(gdbus call --system --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner org.freedesktop.timedate1 2>/dev/null) == "(true,)" ]]
+}
+for _ in $(seq 100); do timedated_up && break; sleep 0.1; done
+timedated_up ||
   { echo "system_accessible: the timedated stand-in did not come up" >&2; exit 1; }
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
