@@ -8,7 +8,7 @@
 
 namespace chimewick {
 
-RingLog::RingLog([[maybe_unused]] bool journal) : journal_(journalWanted()) {}
+RingLog::RingLog(bool journal) : journal_(journal && journalWanted()) {}
 
 void RingLog::record(const RingRecord& record) {
     const std::string line = ringLine(record);
