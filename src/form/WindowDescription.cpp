@@ -170,33 +170,34 @@ struct BellButtonData {
     int tab;
 };
 
+// clang-format off
 const BellButtonData upperBellRow[] = {
-    {"cmd1", "Periad Bell", 120, 735, rgb(255, 192, 192), 47},
-    {"cmd", "O/E Bell", 840, 735, rgb(255, 255, 128), 55},
-    {"Command20", "Short Bell", 1560, 855, rgb(224, 224, 224), 104},
-    {"cmd2", "Morning Gatha", 2400, 975, rgb(192, 255, 192), 48},
-    {"cmd3", "Sarera Suwatha", 3360, 975, rgb(192, 192, 255), 49},
-    {"cmd4", "Jathika Geeya", 4320, 975, rgb(255, 128, 255), 50},
-    {"Command5", "Jathika Geeya Half", 5280, 975, rgb(128, 255, 128), 60},
-    {"Command7", "Jathika Geeya Music", 6240, 1335, rgb(0, 192, 0), 79},
-    {"cmd5", "Pasal Geeya", 7560, 855, rgb(128, 128, 255), 51},
-    {"cmd15", "End Gatha", 8400, 735, rgb(255, 128, 0), 52},
+    {"cmd1",      "Periad Bell",         120,  735,  rgb(255, 192, 192), 47},
+    {"cmd",       "O/E Bell",            840,  735,  rgb(255, 255, 128), 55},
+    {"Command20", "Short Bell",          1560, 855,  rgb(224, 224, 224), 104},
+    {"cmd2",      "Morning Gatha",       2400, 975,  rgb(192, 255, 192), 48},
+    {"cmd3",      "Sarera Suwatha",      3360, 975,  rgb(192, 192, 255), 49},
+    {"cmd4",      "Jathika Geeya",       4320, 975,  rgb(255, 128, 255), 50},
+    {"Command5",  "Jathika Geeya Half",  5280, 975,  rgb(128, 255, 128), 60},
+    {"Command7",  "Jathika Geeya Music", 6240, 1335, rgb(0, 192, 0),     79},
+    {"cmd5",      "Pasal Geeya",         7560, 855,  rgb(128, 128, 255), 51},
+    {"cmd15",     "End Gatha",           8400, 735,  rgb(255, 128, 0),   52},
 };
 
 const BellButtonData lowerBellRow[] = {
-    {"Command8", "Perith", 120, 735, rgb(255, 128, 128), 80},
-    {"Command9", "Parisara Geeya", 840, 735, rgb(128, 255, 128), 81},
-    {"Command21", "Hodama Lamaya", 1560, 735, rgb(192, 64, 0), 105},
-    {"Command10", "Teaching Start", 2280, 855, rgb(255, 255, 192), 82},
-    {"Command11", "Periad 2", 3120, 615, rgb(255, 255, 192), 83},
-    {"Command12", "Periad 3", 3720, 615, rgb(255, 255, 192), 84},
-    {"Command13", "Periad 4", 4320, 615, rgb(255, 255, 192), 85},
-    {"Command14", "Interval", 4920, 735, rgb(255, 255, 192), 86},
-    {"Command15", "Periad 5", 5640, 615, rgb(255, 255, 192), 87},
-    {"Command16", "Periad 6", 6240, 615, rgb(255, 255, 192), 88},
-    {"Command17", "Periad 7", 6840, 615, rgb(255, 255, 192), 89},
-    {"Command18", "Periad 8", 7440, 615, rgb(255, 255, 192), 90},
-    {"Command19", "End Bell", 8040, 1095, rgb(255, 255, 192), 91},
+    {"Command8",  "Perith",          120,  735,  rgb(255, 128, 128), 80},
+    {"Command9",  "Parisara Geeya",  840,  735,  rgb(128, 255, 128), 81},
+    {"Command21", "Hodama Lamaya",   1560, 735,  rgb(192, 64, 0),    105},
+    {"Command10", "Teaching Start",  2280, 855,  rgb(255, 255, 192), 82},
+    {"Command11", "Periad 2",        3120, 615,  rgb(255, 255, 192), 83},
+    {"Command12", "Periad 3",        3720, 615,  rgb(255, 255, 192), 84},
+    {"Command13", "Periad 4",        4320, 615,  rgb(255, 255, 192), 85},
+    {"Command14", "Interval",        4920, 735,  rgb(255, 255, 192), 86},
+    {"Command15", "Periad 5",        5640, 615,  rgb(255, 255, 192), 87},
+    {"Command16", "Periad 6",        6240, 615,  rgb(255, 255, 192), 88},
+    {"Command17", "Periad 7",        6840, 615,  rgb(255, 255, 192), 89},
+    {"Command18", "Periad 8",        7440, 615,  rgb(255, 255, 192), 90},
+    {"Command19", "End Bell",        8040, 1095, rgb(255, 255, 192), 91},
 };
 // clang-format on
 
