@@ -6,22 +6,9 @@
 #include "BellPlayer.h"
 #include "DesktopLog.h"
 
-#ifdef CHIMEWICK_JOURNAL
-#include <sys/uio.h>
-#include <syslog.h>
-#include <systemd/sd-journal.h>
-#include <unistd.h>
-#endif
-
 namespace chimewick {
 
-RingLog::RingLog([[maybe_unused]] bool journal) {
-#ifdef CHIMEWICK_JOURNAL
-    // On a terminal the operator reads the lines as they come; started by the desktop, the
-    // journal keeps them for the office.
-    journal_ = !isatty(STDERR_FILENO) && access("/run/systemd/journal/socket", W_OK) == 0;
-#endif
-}
+RingLog::RingLog(bool journal) : journal_(journal && journalWanted()) {}
 
 void RingLog::record(const RingRecord& record) {
     const std::string line = ringLine(record);
@@ -35,9 +22,8 @@ void RingLog::record(const RingRecord& record) {
     }
     fields.push_back("CHIMEWICK_FILE=" + std::string(recordedFileName(*record.bell)));
     lastFields_ = fields;
-#ifdef CHIMEWICK_JOURNAL
-    send(line, LOG_INFO, fields);
-#endif
+    if (journal_)
+        sendToJournal(line, Priority::Info, fields);
 }
 
 void RingLog::follow(BellPlayer& player) {
@@ -46,29 +32,8 @@ void RingLog::follow(BellPlayer& player) {
 }
 
 void RingLog::recordFailure(const QString& message) {
-#ifdef CHIMEWICK_JOURNAL
-    send(message.toStdString(), LOG_WARNING, lastFields_);
-#else
-    (void)message;
-#endif
-}
-
-void RingLog::send(const std::string& message, [[maybe_unused]] int priority,
-                   [[maybe_unused]] const std::vector<std::string>& fields) {
-    if (!journal_)
-        return;
-#ifdef CHIMEWICK_JOURNAL
-    std::vector<std::string> all{"MESSAGE=" + message, "PRIORITY=" + std::to_string(priority),
-                                 "SYSLOG_IDENTIFIER=chimewick"};
-    all.insert(all.end(), fields.begin(), fields.end());
-    std::vector<iovec> parts;
-    for (std::string& field : all)
-        parts.push_back({field.data(), field.size()});
-    // A journal that went away is no reason to stop ringing: the line is on stderr anyway.
-    sd_journal_sendv(parts.data(), static_cast<int>(parts.size()));
-#else
-    (void)message;
-#endif
+    if (journal_)
+        sendToJournal(message.toStdString(), Priority::Warning, lastFields_);
 }
 
 } // namespace chimewick

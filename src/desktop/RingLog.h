@@ -31,8 +31,14 @@ public:
     bool toJournal() const { return journal_; }
 
 private:
+    enum class Priority { Info, Warning };
+
     void recordFailure(const QString& message);
-    void send(const std::string& message, int priority, const std::vector<std::string>& fields);
+    // Whether the journal takes the lines here, and the sending: RingLog_journal.cpp where
+    // the build has libsystemd, RingLog_nojournal.cpp where it has not.
+    static bool journalWanted();
+    static void sendToJournal(const std::string& message, Priority priority,
+                              const std::vector<std::string>& fields);
 
     bool journal_ = false;
     std::vector<std::string> lastFields_; // of the last ring: the player plays only that one

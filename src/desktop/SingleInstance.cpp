@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 #include <optional>
@@ -44,16 +43,6 @@ std::optional<QString> readRequest(const QByteArray& line) {
 } // namespace
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
-
-QString SingleInstance::serverName() {
-#ifdef Q_OS_WIN
-    // A named pipe; the user's name keeps users apart, the access option keeps others out.
-    return QStringLiteral("chimewick-") + qEnvironmentVariable("USERNAME");
-#else
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/chimewick");
-#endif
-}
 
 bool SingleInstance::askRunningCopy(const QString& name, const QString& activationToken) {
     QLocalSocket socket;

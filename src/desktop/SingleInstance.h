@@ -30,6 +30,8 @@ signals:
     void showRequested(const QString& activationToken);
 
 private:
+    // Where the first copy listens, one place a user: in the system's own file
+    // (SingleInstance_posix.cpp, SingleInstance_windows.cpp).
     static QString serverName();
     static bool askRunningCopy(const QString& name, const QString& activationToken);
     void take(QLocalSocket* socket);

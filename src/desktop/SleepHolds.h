@@ -7,9 +7,6 @@
 #include <QString>
 #include <memory>
 
-class QDBusPendingCallWatcher;
-class QDBusUnixFileDescriptor;
-
 namespace chimewick {
 
 // Keeps the computer from suspending for as long as this object lives: a bell program left
@@ -32,18 +29,13 @@ public:
     static constexpr const char* Reason = "Rings the school's bells at their times";
 
 private:
-#ifndef Q_OS_WIN
-    void askPortal();
-    void askLogind();
-    void portalAnswered(QDBusPendingCallWatcher* call);
-    void logindAnswered(QDBusPendingCallWatcher* call);
-    void closePortalRequest();
+    // What this system holds and how, in the system's own file (SleepHolds_linux.cpp,
+    // SleepHolds_windows.cpp): the rest of the program sees none of its calls.
+    class Held;
 
-    QDBusPendingCallWatcher* portalCall_ = nullptr; // until the portal answers
-    QDBusPendingCallWatcher* logindCall_ = nullptr; // until logind answers
-    QString portalRequest_; // the request object that holds the portal's inhibition
-    std::unique_ptr<QDBusUnixFileDescriptor> logindLock_; // the lock lasts while it is open
-#endif
+    static void sayNotHeld(const char* through, const QString& why);
+
+    std::unique_ptr<Held> held_;
 };
 
 } // namespace chimewick

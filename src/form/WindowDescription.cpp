@@ -5,8 +5,10 @@
 
 #include "Controls.h"
 
+#include <algorithm>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace chimewick {
@@ -91,8 +93,10 @@ ControlSpec label(std::string_view name, std::string_view container, std::string
             .tabIndex = tab};
 }
 
-// One timetable row of the schedule frame: check box, label and time box on one line.
+// One slot of the timetable: check box, label and time box on one line, and the bell
+// button it rings.
 struct RowData {
+    std::string_view container;
     int checkLeft;
     int labelLeft;
     int timeLeft;
@@ -108,37 +112,53 @@ struct RowData {
     int checkTab;
     int labelTab;
     int timeTab;
+    std::string_view bellButton;
 };
 
 constexpr int LeftCheck = 240, LeftLabel = 720, LeftTime = 2280;
 constexpr int RightCheck = 4200, RightLabel = 4680, RightTime = 5880;
 
+// The 24 slots in the order the tick visits them, which is not the order of the window's
+// rows: the green-time slot sits in the profile frame, the rest in the schedule frame.
 // clang-format off
-const RowData scheduleRows[] = {
-    {LeftCheck, LeftLabel, LeftTime, 240,  "C1",     1, "Label1",  "School Start",         1095, "T1",     "07:25:01 AM", rgb(255, 255, 255), 9,   17,  1},
-    {LeftCheck, LeftLabel, LeftTime, 600,  "C2",     0, "Label2",  "Arrenge Bell 1",       1575, "T2",     "07:26:01 AM", Standard,           10,  18,  2},
-    {LeftCheck, LeftLabel, LeftTime, 960,  "Check5", 1, "Label21", "Arrenge Bell 2",       1575, "Text7",  "07:29:54 AM", Standard,           95,  97,  96},
-    {LeftCheck, LeftLabel, LeftTime, 1560, "Check4", 1, "Label20", "Morning Gatha",        1095, "Text6",  "07:30:01 AM", Standard,           92,  94,  93},
-    {LeftCheck, LeftLabel, LeftTime, 1920, "C3",     0, "Label3",  "Sarera Suwatha",       1335, "T3",     "00:00:00 AM", Standard,           11,  19,  6},
-    {LeftCheck, LeftLabel, LeftTime, 2280, "C4",     0, "Label4",  "Jathika Geeya",        1095, "T4",     "00:00:00 AM", Standard,           12,  20,  5},
-    {LeftCheck, LeftLabel, LeftTime, 2640, "Check2", 0, "Label17", "Jathika Geeya Half",   1575, "Text4",  "00:00:00 AM", Standard,           64,  66,  65},
-    {LeftCheck, LeftLabel, LeftTime, 3000, "C5",     0, "Label5",  "Pasal Geeya",          1095, "T5",     "00:00:00 AM", Standard,           13,  21,  8},
-    {LeftCheck, LeftLabel, LeftTime, 3360, "Check1", 0, "Label16", "Teaching Start (M/T)", 1575, "Text3",  "08:00:01 AM", rgb(255, 0, 0),     61,  63,  62},
-    {LeftCheck, LeftLabel, LeftTime, 3720, "Check3", 0, "Label18", "Teaching Start",       1095, "Text5",  "07:50:01 AM", rgb(255, 0, 0),     68,  69,  67},
-    {360,       840,       LeftTime, 5280, "csi",    0, "Label24", "Short Interwal",       1095, "Text10", "08:35:01 AM", Standard,           107, 108, 109},
-    {RightCheck, RightLabel, RightTime, 240,  "C6",     1, "Label6",  "Periad 2",       1095, "T6",    "08:30:01 AM", Standard, 14, 22,  7},
-    {RightCheck, RightLabel, RightTime, 600,  "C7",     1, "Label7",  "Periad 3",       1095, "T7",    "09:10:01 AM", Standard, 15, 23,  4},
-    {RightCheck, RightLabel, RightTime, 960,  "C8",     1, "Label8",  "Periad 4",       1095, "T8",    "09:50:01 AM", Standard, 16, 24,  3},
-    {RightCheck, RightLabel, RightTime, 1320, "C9",     1, "Label9",  "Interwal Start", 1095, "T9",    "10:30:01 AM", Standard, 28, 31,  25},
-    {RightCheck, RightLabel, RightTime, 1680, "Check7", 1, "Label23", "Short Bell",     1095, "Text9", "10:48:20 AM", Standard, 99, 103, 101},
-    {RightCheck, RightLabel, RightTime, 2040, "Check6", 1, "Label22", "Hodama Lamay.",  1455, "Text8", "10:48:30 AM", Standard, 98, 102, 100},
-    {RightCheck, RightLabel, RightTime, 2640, "C10",    1, "Label10", "Periad 5",       1095, "T10",   "10:50:15 AM", Standard, 29, 32,  26},
-    {RightCheck, RightLabel, RightTime, 3000, "C11",    1, "Label11", "Periad 6",       1095, "T11",   "11:30:01 AM", Standard, 30, 33,  27},
-    {RightCheck, RightLabel, RightTime, 3360, "C12",    1, "Label12", "Periad 7",       1095, "T12",   "12:10:01 PM", Standard, 37, 40,  34},
-    {RightCheck, RightLabel, RightTime, 3720, "C13",    1, "Label13", "Periad 8",       1095, "T13",   "12:50:01 PM", Standard, 38, 41,  35},
-    {RightCheck, RightLabel, RightTime, 4080, "C14",    1, "Label15", "End Bell",       1095, "T14",   "01:27:01 PM", Standard, 44, 45,  43},
-    {RightCheck, RightLabel, RightTime, 4440, "C15",    1, "Label14", "End Gatha",      1095, "T15",   "01:28:01 PM", Standard, 39, 42,  36},
+const RowData Timetable[] = {
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  240,  "C1",     1, "Label1",  "School Start",         1095, "T1",     "07:25:01 AM", rgb(255, 255, 255), 9,   17,  1,   "Command23"},
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  600,  "C2",     0, "Label2",  "Arrenge Bell 1",       1575, "T2",     "07:26:01 AM", Standard,           10,  18,  2,   "Command20"},
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  960,  "Check5", 1, "Label21", "Arrenge Bell 2",       1575, "Text7",  "07:29:54 AM", Standard,           95,  97,  96,  "Command24"},
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  1560, "Check4", 1, "Label20", "Morning Gatha",        1095, "Text6",  "07:30:01 AM", Standard,           92,  94,  93,  "cmd2"},
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  1920, "C3",     0, "Label3",  "Sarera Suwatha",       1335, "T3",     "00:00:00 AM", Standard,           11,  19,  6,   "cmd3"},
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  2280, "C4",     0, "Label4",  "Jathika Geeya",        1095, "T4",     "00:00:00 AM", Standard,           12,  20,  5,   "cmd4"},
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  2640, "Check2", 0, "Label17", "Jathika Geeya Half",   1575, "Text4",  "00:00:00 AM", Standard,           64,  66,  65,  "Command5"},
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  3000, "C5",     0, "Label5",  "Pasal Geeya",          1095, "T5",     "00:00:00 AM", Standard,           13,  21,  8,   "cmd1"}, // the period bell, not cmd5
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  3360, "Check1", 0, "Label16", "Teaching Start (M/T)", 1575, "Text3",  "08:00:01 AM", rgb(255, 0, 0),     61,  63,  62,  "Command10"},
+    {"Frame1", LeftCheck,  LeftLabel,  LeftTime,  3720, "Check3", 0, "Label18", "Teaching Start",       1095, "Text5",  "07:50:01 AM", rgb(255, 0, 0),     68,  69,  67,  "Command10"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 240,  "C6",     1, "Label6",  "Periad 2",             1095, "T6",     "08:30:01 AM", Standard,           14,  22,  7,   "Command11"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 600,  "C7",     1, "Label7",  "Periad 3",             1095, "T7",     "09:10:01 AM", Standard,           15,  23,  4,   "Command12"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 960,  "C8",     1, "Label8",  "Periad 4",             1095, "T8",     "09:50:01 AM", Standard,           16,  24,  3,   "Command13"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 1320, "C9",     1, "Label9",  "Interwal Start",       1095, "T9",     "10:30:01 AM", Standard,           28,  31,  25,  "Command14"},
+    {"Frame1", 360,        840,        LeftTime,  5280, "csi",    0, "Label24", "Short Interwal",       1095, "Text10", "08:35:01 AM", Standard,           107, 108, 109, "Command14"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 1680, "Check7", 1, "Label23", "Short Bell",           1095, "Text9",  "10:48:20 AM", Standard,           99,  103, 101, "Command20"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 2040, "Check6", 1, "Label22", "Hodama Lamay.",        1455, "Text8",  "10:48:30 AM", Standard,           98,  102, 100, "Command21"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 2640, "C10",    1, "Label10", "Periad 5",             1095, "T10",    "10:50:15 AM", Standard,           29,  32,  26,  "Command15"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 3000, "C11",    1, "Label11", "Periad 6",             1095, "T11",    "11:30:01 AM", Standard,           30,  33,  27,  "Command16"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 3360, "C12",    1, "Label12", "Periad 7",             1095, "T12",    "12:10:01 PM", Standard,           37,  40,  34,  "Command17"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 3720, "C13",    1, "Label13", "Periad 8",             1095, "T13",    "12:50:01 PM", Standard,           38,  41,  35,  "Command18"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 4080, "C14",    1, "Label15", "End Bell",             1095, "T14",    "01:27:01 PM", Standard,           44,  45,  43,  "Command19"},
+    {"Frame1", RightCheck, RightLabel, RightTime, 4440, "C15",    1, "Label14", "End Gatha",            1095, "T15",    "01:28:01 PM", Standard,           39,  42,  36,  "cmd15"},
+    {"Frame4", 120,        480,        1680,      960,  "chkgt",  0, "Label19", "Green Time",           1095, "txtgt",  "01:25:01 PM", Standard,           73,  75,  74,  "cmdgt"},
 };
+// clang-format on
+
+// A slot's three controls, the label before its time box so that where they overlap the
+// time box is drawn over the label.
+void addSlot(std::vector<ControlSpec>& c, const RowData& r) {
+    c.push_back(
+        checkBox(r.check, r.container, "", r.checked, {r.checkLeft, r.top, 255, 255}, r.checkTab));
+    c.push_back(label(r.label, r.container, r.caption, {r.labelLeft, r.top, r.labelWidth, 255},
+                      r.labelTab));
+    c.push_back(textBox(r.timeBox, r.container, r.time, {r.timeLeft, r.top, 1215, 285}, r.timeColor,
+                        r.timeTab));
+}
 
 // Bell buttons of the "Bell Play" frame: name, caption, left, width, back colour, tab index.
 struct BellButtonData {
@@ -150,6 +170,7 @@ struct BellButtonData {
     int tab;
 };
 
+// clang-format off
 const BellButtonData upperBellRow[] = {
     {"cmd1",      "Periad Bell",         120,  735,  rgb(255, 192, 192), 47},
     {"cmd",       "O/E Bell",            840,  735,  rgb(255, 255, 128), 55},
@@ -209,16 +230,16 @@ std::vector<ControlSpec> buildControls() {
     c.push_back(
         {.name = "Timer1", .kind = ControlKind::Timer, .container = "Form1", .intervalMs = 1000});
 
-    // The schedule frame: 23 rows, then the clock display. The label comes before its time
-    // box so that where they overlap the time box is drawn over the label.
-    for (const RowData& r : scheduleRows) {
-        c.push_back(
-            checkBox(r.check, "Frame1", "", r.checked, {r.checkLeft, r.top, 255, 255}, r.checkTab));
-        c.push_back(label(r.label, "Frame1", r.caption, {r.labelLeft, r.top, r.labelWidth, 255},
-                          r.labelTab));
-        c.push_back(textBox(r.timeBox, "Frame1", r.time, {r.timeLeft, r.top, 1215, 285},
-                            r.timeColor, r.timeTab));
-    }
+    // The schedule frame: 23 rows, made column by column and top to bottom as the window
+    // always made them (the creation order stacks the widgets), then the clock display.
+    std::vector<const RowData*> rows;
+    for (const RowData& r : Timetable)
+        if (r.container == "Frame1")
+            rows.push_back(&r);
+    std::ranges::stable_sort(
+        rows, {}, [](const RowData* r) { return std::pair(r->checkLeft >= RightCheck, r->top); });
+    for (const RowData* r : rows)
+        addSlot(c, *r);
     ControlSpec clock =
         textBox("Text1", "Frame1", "", {240, 4320, 3255, 645}, rgb(255, 128, 0), 70);
     clock.font = FontSpec{.face = "MS Sans Serif", .points = 24, .weight = 700};
@@ -241,9 +262,9 @@ std::vector<ControlSpec> buildControls() {
                        71, false));
     c.push_back(button("Command6", "Frame4", "2.30 PM Day", {3120, 840, 735, 495}, rgb(255, 0, 255),
                        76, false));
-    c.push_back(checkBox("chkgt", "Frame4", "", 0, {120, 960, 255, 255}, 73));
-    c.push_back(label("Label19", "Frame4", "Green Time", {480, 960, 1095, 255}, 75));
-    c.push_back(textBox("txtgt", "Frame4", "01:25:01 PM", {1680, 960, 1215, 285}, Standard, 74));
+    for (const RowData& r : Timetable)
+        if (r.container == "Frame4")
+            addSlot(c, r);
     c.push_back(
         button("cmdgt", "Frame4", "Gree Time Bell", {120, 1320, 2775, 495}, rgb(0, 255, 0), 77));
     c.push_back(checkBox("ck4", "Frame4", "active", 0, {3120, 1440, 735, 255}, 78));
@@ -307,9 +328,8 @@ std::span<const EventBinding> form1Bindings() {
 std::span<const SlotRow> form1SlotRows() {
     static const std::vector<SlotRow> rows = [] {
         std::vector<SlotRow> r;
-        for (const RowData& d : scheduleRows)
-            r.push_back({d.check, d.label, d.timeBox});
-        r.push_back({"chkgt", "Label19", "txtgt"});
+        for (const RowData& d : Timetable)
+            r.push_back({d.check, d.label, d.timeBox, d.bellButton});
         return r;
     }();
     return rows;

@@ -75,17 +75,20 @@ struct EventBinding {
     std::string_view action;
 };
 
-// A timetable row as the window lays it out: the row's label names its boxes for a
-// screen reader, since the check box and the time box carry no caption of their own.
+// A slot of the timetable as the window holds it: the row's label names its boxes for a
+// screen reader, since the check box and the time box carry no caption of their own; the
+// bell button is the one whose bell the slot rings.
 struct SlotRow {
     std::string_view checkBox;
     std::string_view label;
     std::string_view timeBox;
+    std::string_view bellButton;
 };
 
 const FormSpec& form1();
 std::span<const ControlSpec> form1Controls();
 std::span<const EventBinding> form1Bindings();
+// The 24 slots in the order the tick visits them.
 std::span<const SlotRow> form1SlotRows();
 
 // Looks a control up by name; throws ControlError when the window has none of that name.

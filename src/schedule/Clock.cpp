@@ -3,8 +3,9 @@
 
 #include "Clock.h"
 
+#include "LocalZone.h"
+
 #include <algorithm>
-#include <ctime>
 
 namespace chimewick {
 
@@ -19,17 +20,7 @@ Instant SystemClock::now() const {
 }
 
 LocalTime SystemClock::toLocal(Instant moment) const {
-    const std::time_t t = system_clock::to_time_t(moment);
-    std::tm tm{};
-    // The zone is read afresh each time: the C library reads it once per process, and an
-    // administrator who changes it expects the next bell in the new zone, not after a restart.
-#ifdef _WIN32
-    _tzset();
-    localtime_s(&tm, &t);
-#else
-    tzset(); // also notices a replaced /etc/localtime when TZ is unset
-    localtime_r(&t, &tm);
-#endif
+    const std::tm tm = inLocalZone(system_clock::to_time_t(moment));
     return LocalTime{.date = year{tm.tm_year + 1900} / month{static_cast<unsigned>(tm.tm_mon + 1)} /
                              day{static_cast<unsigned>(tm.tm_mday)},
                      .hour = tm.tm_hour,

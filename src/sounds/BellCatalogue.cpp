@@ -3,52 +3,67 @@
 
 #include "BellCatalogue.h"
 
+#include "WindowDescription.h"
+
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace chimewick {
 
 namespace {
 
+// Which button rings which recording; the caption is the button's own, from the window.
+struct BellFile {
+    std::string_view button;
+    std::string_view fileName;
+};
+
 // clang-format off
-constexpr Bell Catalogue[] = {
-    {"cmd",       "O/E Bell",            "\\belle.wma"},
-    {"cmd1",      "Periad Bell",         "\\bell.mp3"},
-    {"cmd15",     "End Gatha",           "\\cm.wma"},
-    {"cmd2",      "Morning Gatha",       "\\mpoojawa.wma"},
-    {"cmd3",      "Sarera Suwatha",      "\\Shareera Suwatha 2.wav"},
-    {"cmd4",      "Jathika Geeya",       "\\Jathika Geeya.mp3"},
-    {"cmd5",      "Pasal Geeya",         "\\pgee.mp3"},
-    {"cmdgt",     "Gree Time Bell",      "\\gt.wma"},
-    {"Command10", "Teaching Start",      "\\teachingstart.wma"},
-    {"Command11", "Periad 2",            "\\period2.wma"},
-    {"Command12", "Periad 3",            "\\period3.wma"},
-    {"Command13", "Periad 4",            "\\period4.wma"},
-    {"Command14", "Interval",            "\\interwal.wma"},
-    {"Command15", "Periad 5",            "\\period5.wma"},
-    {"Command16", "Periad 6",            "\\period6.wma"},
-    {"Command17", "Periad 7",            "\\period7.wma"},
-    {"Command18", "Periad 8",            "\\period8.wma"},
-    {"Command19", "End Bell",            "\\end.wma"},
-    {"Command20", "Short Bell",          "\\sb.wma"},
-    {"Command21", "Hodama Lamaya",       "\\hodamalamaya.wma"},
-    {"Command23", "Start Bell",          "\\BellStart.wma"},
-    {"Command24", "Start Bell 2",        "\\BellStart2.wma"},
-    {"Command5",  "Jathika Geeya Half",  "\\Jathika Geeya Half.wma"},
-    {"Command7",  "Jathika Geeya Music", "\\NgeeMusic.mp3"},
-    {"Command8",  "Perith",              "\\pirith.mp3"},
-    {"Command9",  "Parisara Geeya",      "\\pg.mp3"},
+constexpr BellFile Files[] = {
+    {"cmd",       "\\belle.wma"},
+    {"cmd1",      "\\bell.mp3"},
+    {"cmd15",     "\\cm.wma"},
+    {"cmd2",      "\\mpoojawa.wma"},
+    {"cmd3",      "\\Shareera Suwatha 2.wav"},
+    {"cmd4",      "\\Jathika Geeya.mp3"},
+    {"cmd5",      "\\pgee.mp3"},
+    {"cmdgt",     "\\gt.wma"},
+    {"Command10", "\\teachingstart.wma"},
+    {"Command11", "\\period2.wma"},
+    {"Command12", "\\period3.wma"},
+    {"Command13", "\\period4.wma"},
+    {"Command14", "\\interwal.wma"},
+    {"Command15", "\\period5.wma"},
+    {"Command16", "\\period6.wma"},
+    {"Command17", "\\period7.wma"},
+    {"Command18", "\\period8.wma"},
+    {"Command19", "\\end.wma"},
+    {"Command20", "\\sb.wma"},
+    {"Command21", "\\hodamalamaya.wma"},
+    {"Command23", "\\BellStart.wma"},
+    {"Command24", "\\BellStart2.wma"},
+    {"Command5",  "\\Jathika Geeya Half.wma"},
+    {"Command7",  "\\NgeeMusic.mp3"},
+    {"Command8",  "\\pirith.mp3"},
+    {"Command9",  "\\pg.mp3"},
 };
 // clang-format on
 
 } // namespace
 
 std::span<const Bell> bellCatalogue() {
-    return Catalogue;
+    static const std::vector<Bell> catalogue = [] {
+        std::vector<Bell> bells;
+        for (const BellFile& bell : Files)
+            bells.push_back({bell.button, findControl(bell.button).caption, bell.fileName});
+        return bells;
+    }();
+    return catalogue;
 }
 
 const Bell& bellOfButton(std::string_view button) {
-    for (const Bell& bell : Catalogue)
+    for (const Bell& bell : bellCatalogue())
         if (bell.button == button)
             return bell;
     throw std::out_of_range("button '" + std::string(button) + "' rings no bell");

@@ -4,6 +4,7 @@
 #include "Engine.h"
 #include "FakeClock.h"
 #include "MemoryControls.h"
+#include "ReferenceTables.h"
 #include "WindowDescription.h"
 
 #include <QTest>
@@ -14,6 +15,8 @@
 #include <vector>
 
 using namespace chimewick;
+using chimewick::testing::ReferenceSlot;
+using chimewick::testing::ReferenceSlots;
 
 namespace {
 
@@ -56,9 +59,11 @@ private slots:
     }
 
     void fifteenCheckBoxesTickedAtStart() {
-        const std::set<std::string_view> ticked = {"C1",  "C6",     "C7",     "C8",     "C9",
-                                                   "C10", "C11",    "C12",    "C13",    "C14",
-                                                   "C15", "Check4", "Check5", "Check6", "Check7"};
+        std::set<std::string_view> ticked;
+        for (const ReferenceSlot& slot : ReferenceSlots)
+            if (slot.checked)
+                ticked.insert(slot.checkBox);
+        QCOMPARE(ticked.size(), std::size_t{15});
         int checkBoxes = 0;
         for (const ControlSpec& c : form1Controls()) {
             if (c.kind != ControlKind::CheckBox)
@@ -78,35 +83,11 @@ private slots:
         QTest::addColumn<QString>("timeBox");
         QTest::addColumn<QString>("time");
         QTest::addColumn<int>("colour"); // -1: the standard colour
-        const auto row = [](const char* check, int value, const char* label, const char* caption,
-                            const char* timeBox, const char* time, int colour = -1) {
-            QTest::newRow(timeBox)
-                << check << value << label << caption << timeBox << time << colour;
-        };
-        row("C1", 1, "Label1", "School Start", "T1", "07:25:01 AM", 0xFFFFFF);
-        row("C2", 0, "Label2", "Arrenge Bell 1", "T2", "07:26:01 AM");
-        row("Check5", 1, "Label21", "Arrenge Bell 2", "Text7", "07:29:54 AM");
-        row("Check4", 1, "Label20", "Morning Gatha", "Text6", "07:30:01 AM");
-        row("C3", 0, "Label3", "Sarera Suwatha", "T3", "00:00:00 AM");
-        row("C4", 0, "Label4", "Jathika Geeya", "T4", "00:00:00 AM");
-        row("Check2", 0, "Label17", "Jathika Geeya Half", "Text4", "00:00:00 AM");
-        row("C5", 0, "Label5", "Pasal Geeya", "T5", "00:00:00 AM");
-        row("Check1", 0, "Label16", "Teaching Start (M/T)", "Text3", "08:00:01 AM", 0x0000FF);
-        row("Check3", 0, "Label18", "Teaching Start", "Text5", "07:50:01 AM", 0x0000FF);
-        row("C6", 1, "Label6", "Periad 2", "T6", "08:30:01 AM");
-        row("C7", 1, "Label7", "Periad 3", "T7", "09:10:01 AM");
-        row("C8", 1, "Label8", "Periad 4", "T8", "09:50:01 AM");
-        row("C9", 1, "Label9", "Interwal Start", "T9", "10:30:01 AM");
-        row("csi", 0, "Label24", "Short Interwal", "Text10", "08:35:01 AM");
-        row("Check7", 1, "Label23", "Short Bell", "Text9", "10:48:20 AM");
-        row("Check6", 1, "Label22", "Hodama Lamay.", "Text8", "10:48:30 AM");
-        row("C10", 1, "Label10", "Periad 5", "T10", "10:50:15 AM");
-        row("C11", 1, "Label11", "Periad 6", "T11", "11:30:01 AM");
-        row("C12", 1, "Label12", "Periad 7", "T12", "12:10:01 PM");
-        row("C13", 1, "Label13", "Periad 8", "T13", "12:50:01 PM");
-        row("C14", 1, "Label15", "End Bell", "T14", "01:27:01 PM");
-        row("C15", 1, "Label14", "End Gatha", "T15", "01:28:01 PM");
-        row("chkgt", 0, "Label19", "Green Time", "txtgt", "01:25:01 PM");
+        QTest::addColumn<QString>("bellButton");
+        for (const ReferenceSlot& slot : ReferenceSlots)
+            QTest::newRow(slot.timeBox)
+                << slot.checkBox << slot.checked << slot.label << slot.caption << slot.timeBox
+                << slot.time << slot.colour << slot.bellButton;
     }
     void slotDefaults() {
         QFETCH(QString, check);
@@ -116,6 +97,7 @@ private slots:
         QFETCH(QString, timeBox);
         QFETCH(QString, time);
         QFETCH(int, colour);
+        QFETCH(QString, bellButton);
         const MemoryControls controls;
         QCOMPARE(controls.checkValue(check.toStdString()), value);
         QCOMPARE(q(controls.text(timeBox.toStdString())), time);
@@ -132,6 +114,7 @@ private slots:
         QVERIFY(row != rows.end());
         QCOMPARE(q(row->checkBox), check);
         QCOMPARE(q(row->label), label);
+        QCOMPARE(q(row->bellButton), bellButton);
     }
 
     void buttons() {

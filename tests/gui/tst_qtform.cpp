@@ -7,6 +7,7 @@
 #include "FakeClock.h"
 #include "QtControls.h"
 #include "QtForm.h"
+#include "ReferenceTables.h"
 #include "ScheduleSlots.h"
 #include "SingleInstance.h"
 
@@ -366,35 +367,8 @@ private slots:
     void bellButtonsHandThePlayerTheirPath_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("file");
-        // Written out by hand from the catalogue.
-        const char* rows[][2] = {{"cmd", "belle.wma"},
-                                 {"cmd1", "bell.mp3"},
-                                 {"cmd15", "cm.wma"},
-                                 {"cmd2", "mpoojawa.wma"},
-                                 {"cmd3", "Shareera Suwatha 2.wav"},
-                                 {"cmd4", "Jathika Geeya.mp3"},
-                                 {"cmd5", "pgee.mp3"},
-                                 {"cmdgt", "gt.wma"},
-                                 {"Command10", "teachingstart.wma"},
-                                 {"Command11", "period2.wma"},
-                                 {"Command12", "period3.wma"},
-                                 {"Command13", "period4.wma"},
-                                 {"Command14", "interwal.wma"},
-                                 {"Command15", "period5.wma"},
-                                 {"Command16", "period6.wma"},
-                                 {"Command17", "period7.wma"},
-                                 {"Command18", "period8.wma"},
-                                 {"Command19", "end.wma"},
-                                 {"Command20", "sb.wma"},
-                                 {"Command21", "hodamalamaya.wma"},
-                                 {"Command23", "BellStart.wma"},
-                                 {"Command24", "BellStart2.wma"},
-                                 {"Command5", "Jathika Geeya Half.wma"},
-                                 {"Command7", "NgeeMusic.mp3"},
-                                 {"Command8", "pirith.mp3"},
-                                 {"Command9", "pg.mp3"}};
-        for (const auto& row : rows)
-            QTest::newRow(row[0]) << row[0] << row[1];
+        for (const auto& bell : chimewick::testing::ReferenceBells)
+            QTest::newRow(bell.button) << bell.button << QString::fromUtf8(bell.fileName + 1);
     }
     void bellButtonsHandThePlayerTheirPath() {
         QFETCH(QString, button);

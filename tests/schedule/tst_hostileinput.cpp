@@ -9,6 +9,7 @@
 #include "Engine.h"
 #include "FakeClock.h"
 #include "MemoryControls.h"
+#include "ReferenceTables.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -33,16 +34,12 @@ constexpr chimewick::Color Green = 0x00FF00;
 constexpr qsizetype Megabyte = 1 << 20;
 
 // The 24 slots' check boxes and time boxes, in the tick's order.
-// clang-format off
-constexpr std::pair<std::string_view, std::string_view> Slots[] = {
-    {"C1", "T1"},         {"C2", "T2"},         {"Check5", "Text7"}, {"Check4", "Text6"},
-    {"C3", "T3"},         {"C4", "T4"},         {"Check2", "Text4"}, {"C5", "T5"},
-    {"Check1", "Text3"},  {"Check3", "Text5"},  {"C6", "T6"},        {"C7", "T7"},
-    {"C8", "T8"},         {"C9", "T9"},         {"csi", "Text10"},   {"Check7", "Text9"},
-    {"Check6", "Text8"},  {"C10", "T10"},       {"C11", "T11"},      {"C12", "T12"},
-    {"C13", "T13"},       {"C14", "T14"},       {"C15", "T15"},      {"chkgt", "txtgt"},
-};
-// clang-format on
+const auto Slots = [] {
+    std::vector<std::pair<std::string_view, std::string_view>> boxes;
+    for (const auto& slot : chimewick::testing::ReferenceSlots)
+        boxes.emplace_back(slot.checkBox, slot.timeBox);
+    return boxes;
+}();
 
 std::string_view view(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};

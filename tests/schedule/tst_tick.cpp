@@ -5,12 +5,14 @@
 #include "ControlsSpy.h"
 #include "DayProfiles.h"
 #include "FakeClock.h"
+#include "ReferenceTables.h"
 #include "Tick.h"
 
 #include <QTest>
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -19,27 +21,12 @@
 using namespace chimewick;
 using namespace std::chrono;
 using chimewick::testing::ControlsSpy;
+using chimewick::testing::ReferenceSlot;
+using chimewick::testing::ReferenceSlots;
 
 namespace {
 
 const std::string green = std::to_string(HighlightGreen);
-
-// The slot boxes in the order the tick visits them, and which are ticked at start.
-struct SlotBoxes {
-    const char* checkBox;
-    const char* timeBox;
-    bool onAtStart;
-};
-constexpr SlotBoxes slotBoxes[] = {
-    {"C1", "T1", true},         {"C2", "T2", false},       {"Check5", "Text7", true},
-    {"Check4", "Text6", true},  {"C3", "T3", false},       {"C4", "T4", false},
-    {"Check2", "Text4", false}, {"C5", "T5", false},       {"Check1", "Text3", false},
-    {"Check3", "Text5", false}, {"C6", "T6", true},        {"C7", "T7", true},
-    {"C8", "T8", true},         {"C9", "T9", true},        {"csi", "Text10", false},
-    {"Check7", "Text9", true},  {"Check6", "Text8", true}, {"C10", "T10", true},
-    {"C11", "T11", true},       {"C12", "T12", true},      {"C13", "T13", true},
-    {"C14", "T14", true},       {"C15", "T15", true},      {"chkgt", "txtgt", false},
-};
 
 Instant utc(int hour, int minute, int second, unsigned d = 7) {
     return sys_days{year{2026} / December / std::chrono::day{d}} + hours{hour} + minutes{minute} +
@@ -138,9 +125,9 @@ private slots:
         rig.at(7, 25, 1);
         rig.tick();
         std::vector<std::string> expected{"setText Text1 07:25:01 AM"};
-        for (const SlotBoxes& slot : slotBoxes) {
+        for (const ReferenceSlot& slot : ReferenceSlots) {
             expected.push_back("checkValue " + std::string(slot.checkBox));
-            if (!slot.onAtStart)
+            if (!slot.checked)
                 continue;
             expected.push_back("text " + std::string(slot.timeBox));
             if (std::string_view(slot.timeBox) == "T1") {
@@ -176,23 +163,28 @@ private slots:
     void aDayWithEverySlotOn() {
         Rig rig;
         rig.controls.logReads = false;
-        for (const SlotBoxes& slot : slotBoxes)
+        for (const ReferenceSlot& slot : ReferenceSlots)
             rig.set(slot.checkBox, 1);
         rig.at(0, 0, 0);
         rig.tickEverySecond(Day);
-        const std::vector<std::string> expected{
-            "07:25:01 AM Command23", "07:26:01 AM Command20", "07:29:54 AM Command24",
-            "07:30:01 AM cmd2",      "07:50:01 AM Command10", "08:00:01 AM Command10",
-            "08:30:01 AM Command11", "08:35:01 AM Command14", "09:10:01 AM Command12",
-            "09:50:01 AM Command13", "10:30:01 AM Command14", "10:48:20 AM Command20",
-            "10:48:30 AM Command21", "10:50:15 AM Command15", "11:30:01 AM Command16",
-            "12:10:01 PM Command17", "12:50:01 PM Command18", "01:25:01 PM cmdgt",
-            "01:27:01 PM Command19", "01:28:01 PM cmd15",
-        };
+        // In the order of their times: the morning first, and in each half of the day the
+        // hour "12" first.
+        std::multimap<std::string, std::string> due;
+        for (const ReferenceSlot& slot : ReferenceSlots) {
+            const std::string time = slot.time;
+            if (time == "00:00:00 AM")
+                continue;
+            const std::string hour = time.starts_with("12") ? "00" : time.substr(0, 2);
+            due.emplace(time.substr(9) + hour + time.substr(2, 6), time + " " + slot.bellButton);
+        }
+        std::vector<std::string> expected;
+        for (const auto& [when, ring] : due)
+            expected.push_back(ring);
+        QCOMPARE(expected.size(), std::size_t{20});
         QCOMPARE(rig.rung, expected);
         for (const char* never : {"T3", "T4", "Text4", "T5"})
             QVERIFY2(!rig.isGreen(never), never);
-        for (const SlotBoxes& slot : slotBoxes) {
+        for (const ReferenceSlot& slot : ReferenceSlots) {
             const std::string_view box = slot.timeBox;
             if (box != "T3" && box != "T4" && box != "Text4" && box != "T5")
                 QVERIFY2(rig.isGreen(box), slot.timeBox);
@@ -290,7 +282,7 @@ private slots:
     void onlyTheExactTextRings() {
         QFETCH(QString, time);
         Rig rig;
-        for (const SlotBoxes& slot : slotBoxes)
+        for (const ReferenceSlot& slot : ReferenceSlots)
             rig.set(slot.checkBox, 0);
         rig.set("C1", 1);
         rig.set("T1", time.toStdString());
@@ -390,7 +382,7 @@ private slots:
 
     void aSlotTickedAfterItsTimeWaitsForTheNextDay() {
         Rig rig;
-        for (const SlotBoxes& slot : slotBoxes)
+        for (const ReferenceSlot& slot : ReferenceSlots)
             rig.set(slot.checkBox, 0);
         rig.tickEverySecond(3); // 07:25:00 to 07:25:02
         rig.set("C1", 1);

@@ -5,6 +5,7 @@
 #include "ControlsSpy.h"
 #include "Engine.h"
 #include "FakeClock.h"
+#include "ReferenceTables.h"
 #include "WindowDescription.h"
 
 #include <QTest>
@@ -16,47 +17,10 @@
 
 using namespace chimewick;
 using chimewick::testing::ControlsSpy;
+using chimewick::testing::ReferenceBell;
+using chimewick::testing::ReferenceBells;
 
 namespace {
-
-struct ExpectedBell {
-    const char* button;
-    const char* caption;
-    const char* fileName;
-};
-
-// The school's 26 bells as the operator knows them, written out here independently of
-// the program's own table. The file names are not derived from the captions: "Sarera
-// Suwatha" plays "Shareera Suwatha 2.wav", "Interval" plays "interwal.wma", and the button
-// captioned "Pasal Geeya" plays its own song, not the period bell.
-constexpr ExpectedBell expected[] = {
-    {"cmd", "O/E Bell", "\\belle.wma"},
-    {"cmd1", "Periad Bell", "\\bell.mp3"},
-    {"cmd15", "End Gatha", "\\cm.wma"},
-    {"cmd2", "Morning Gatha", "\\mpoojawa.wma"},
-    {"cmd3", "Sarera Suwatha", "\\Shareera Suwatha 2.wav"},
-    {"cmd4", "Jathika Geeya", "\\Jathika Geeya.mp3"},
-    {"cmd5", "Pasal Geeya", "\\pgee.mp3"},
-    {"cmdgt", "Gree Time Bell", "\\gt.wma"},
-    {"Command10", "Teaching Start", "\\teachingstart.wma"},
-    {"Command11", "Periad 2", "\\period2.wma"},
-    {"Command12", "Periad 3", "\\period3.wma"},
-    {"Command13", "Periad 4", "\\period4.wma"},
-    {"Command14", "Interval", "\\interwal.wma"},
-    {"Command15", "Periad 5", "\\period5.wma"},
-    {"Command16", "Periad 6", "\\period6.wma"},
-    {"Command17", "Periad 7", "\\period7.wma"},
-    {"Command18", "Periad 8", "\\period8.wma"},
-    {"Command19", "End Bell", "\\end.wma"},
-    {"Command20", "Short Bell", "\\sb.wma"},
-    {"Command21", "Hodama Lamaya", "\\hodamalamaya.wma"},
-    {"Command23", "Start Bell", "\\BellStart.wma"},
-    {"Command24", "Start Bell 2", "\\BellStart2.wma"},
-    {"Command5", "Jathika Geeya Half", "\\Jathika Geeya Half.wma"},
-    {"Command7", "Jathika Geeya Music", "\\NgeeMusic.mp3"},
-    {"Command8", "Perith", "\\pirith.mp3"},
-    {"Command9", "Parisara Geeya", "\\pg.mp3"},
-};
 
 // A program folder with blanks in it: the path is handed over as it is.
 const std::string Folder = "/home/school office/Chime Wick";
@@ -75,13 +39,13 @@ class TestBellCatalogue : public QObject {
     Q_OBJECT
 
 private slots:
-    void holdsTwentySixBells() { QCOMPARE(bellCatalogue().size(), std::size(expected)); }
+    void holdsTwentySixBells() { QCOMPARE(bellCatalogue().size(), std::size(ReferenceBells)); }
 
     void eachBell_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("fileName");
-        for (const ExpectedBell& bell : expected)
+        for (const ReferenceBell& bell : ReferenceBells)
             QTest::newRow(bell.button)
                 << QString::fromUtf8(bell.button) << QString::fromUtf8(bell.caption)
                 << QString::fromUtf8(bell.fileName);

@@ -3,6 +3,7 @@
 
 #include "ExecutableFolder.h"
 #include "Recordings.h"
+#include "ReferenceTables.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,33 +17,13 @@ using namespace chimewick;
 
 namespace {
 
-// All 26 recordings, as the catalogue names them, written out by hand.
-const QStringList AllRecordings{"belle.wma",
-                                "bell.mp3",
-                                "cm.wma",
-                                "mpoojawa.wma",
-                                "Shareera Suwatha 2.wav",
-                                "Jathika Geeya.mp3",
-                                "pgee.mp3",
-                                "gt.wma",
-                                "teachingstart.wma",
-                                "period2.wma",
-                                "period3.wma",
-                                "period4.wma",
-                                "interwal.wma",
-                                "period5.wma",
-                                "period6.wma",
-                                "period7.wma",
-                                "period8.wma",
-                                "end.wma",
-                                "sb.wma",
-                                "hodamalamaya.wma",
-                                "BellStart.wma",
-                                "BellStart2.wma",
-                                "Jathika Geeya Half.wma",
-                                "NgeeMusic.mp3",
-                                "pirith.mp3",
-                                "pg.mp3"};
+// All 26 recordings, as the catalogue names them: its file names less the backslash.
+const QStringList AllRecordings = [] {
+    QStringList names;
+    for (const auto& bell : chimewick::testing::ReferenceBells)
+        names << QString::fromUtf8(bell.fileName + 1);
+    return names;
+}();
 
 void touch(const QString& path) {
     QFile f(path);

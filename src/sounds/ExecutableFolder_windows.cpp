@@ -5,15 +5,10 @@
 
 #include <filesystem>
 #include <system_error>
-
-#ifdef _WIN32
 #include <vector>
 #include <windows.h>
-#endif
 
 namespace chimewick {
-
-#ifdef _WIN32
 
 std::string executableFolder() {
     std::vector<wchar_t> path(MAX_PATH);
@@ -31,19 +26,5 @@ std::string executableFolder() {
         path.resize(path.size() * 2); // cut short: a long path
     }
 }
-
-#else
-
-std::string executableFolder() {
-    // The kernel's own link follows renames of the folder, where a path kept since start
-    // would not.
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        throw std::system_error(error, "cannot find the program's folder");
-    return program.parent_path().string();
-}
-
-#endif
 
 } // namespace chimewick
