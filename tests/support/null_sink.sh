@@ -91,7 +91,16 @@ case "$action" in
     if [[ $server == pipewire ]]; then
       stop_pipewire
     else
+      # --kill only signals the daemon, which then removes its files in the runtime folder:
+      # waited for, so that a caller may remove the folder at once.
+      pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null || true)
       pulseaudio --kill 2>/dev/null || true
+      if [[ $pid =~ ^[0-9]+$ ]]; then
+        for _ in $(seq 50); do
+          [[ $(awk '{print $3}' /proc/"$pid"/stat 2>/dev/null) =~ ^[SRDT]$ ]] || break
+          sleep 0.1
+        done
+      fi
     fi
     ;;
   *)
