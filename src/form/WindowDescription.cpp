@@ -38,59 +38,46 @@ namespace {
 using Back = std::optional<Color>;
 constexpr Back Standard = std::nullopt;
 
-ControlSpec frame(std::string_view name, std::string_view container, std::string_view caption,
-                  TwipsRect rect, Back back, int tab) {
+// A control placed on the window: what every kind but the timer and the player has.
+ControlSpec placed(ControlKind kind, std::string_view name, std::string_view container,
+                   std::string_view caption, TwipsRect rect, int tab, Back back = Standard) {
     return {.name = name,
-            .kind = ControlKind::Frame,
+            .kind = kind,
             .container = container,
             .caption = caption,
             .rect = rect,
             .backColor = back,
             .tabIndex = tab};
+}
+
+ControlSpec frame(std::string_view name, std::string_view container, std::string_view caption,
+                  TwipsRect rect, Back back, int tab) {
+    return placed(ControlKind::Frame, name, container, caption, rect, tab, back);
 }
 
 ControlSpec button(std::string_view name, std::string_view container, std::string_view caption,
                    TwipsRect rect, Back back, int tab, bool enabled = true) {
-    return {.name = name,
-            .kind = ControlKind::CommandButton,
-            .container = container,
-            .caption = caption,
-            .enabled = enabled,
-            .rect = rect,
-            .backColor = back,
-            .tabIndex = tab};
+    ControlSpec control =
+        placed(ControlKind::CommandButton, name, container, caption, rect, tab, back);
+    control.enabled = enabled;
+    return control;
 }
 
 ControlSpec textBox(std::string_view name, std::string_view container, std::string_view text,
                     TwipsRect rect, Back back, int tab) {
-    return {.name = name,
-            .kind = ControlKind::TextBox,
-            .container = container,
-            .caption = text,
-            .rect = rect,
-            .backColor = back,
-            .tabIndex = tab};
+    return placed(ControlKind::TextBox, name, container, text, rect, tab, back);
 }
 
 ControlSpec checkBox(std::string_view name, std::string_view container, std::string_view caption,
                      int value, TwipsRect rect, int tab) {
-    return {.name = name,
-            .kind = ControlKind::CheckBox,
-            .container = container,
-            .caption = caption,
-            .checkValue = value,
-            .rect = rect,
-            .tabIndex = tab};
+    ControlSpec control = placed(ControlKind::CheckBox, name, container, caption, rect, tab);
+    control.checkValue = value;
+    return control;
 }
 
 ControlSpec label(std::string_view name, std::string_view container, std::string_view caption,
                   TwipsRect rect, int tab) {
-    return {.name = name,
-            .kind = ControlKind::Label,
-            .container = container,
-            .caption = caption,
-            .rect = rect,
-            .tabIndex = tab};
+    return placed(ControlKind::Label, name, container, caption, rect, tab);
 }
 
 // One slot of the timetable: check box, label and time box on one line, and the bell
