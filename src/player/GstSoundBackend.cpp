@@ -45,14 +45,6 @@ constexpr const char* Plugins[] = {"typefindfunctions", "playback",      "asf", 
 
 std::once_flag reported;
 
-// GStreamer's MP3 parser leaves the encoder's delay in before 1.24 and clips it itself from
-// then on.
-bool parserKeepsMp3Delay() {
-    guint major = 0, minor = 0, micro = 0, nano = 0;
-    gst_version(&major, &minor, &micro, &nano);
-    return major == 1 && minor < 24;
-}
-
 QString factoryName(GstElement* element) {
     if (GST_IS_BIN(element)) {
         // An automatic sink: the one it chose.
@@ -463,7 +455,7 @@ GstPadProbeReturn GstSoundBackend::onSegment(GstPad* pad, GstPadProbeInfo* info,
     int samples = 0;
     if (self->wmaVersion_ > 0)
         samples = wmaLeadIn(self->wmaVersion_, rate);
-    else if (self->mp3Decoder_ && parserKeepsMp3Delay())
+    else if (self->mp3Decoder_)
         samples = self->mp3LeadIn_;
     if (samples <= 0 || rate <= 0)
         return GST_PAD_PROBE_OK;
