@@ -64,17 +64,17 @@ FAKETIME="@2026-12-07 07:24:58" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$libf
   "${run[@]}" timeout -s INT 8 "$program" >"$work/out" 2>&1 &
 first=$!
 if [[ $display == wayland ]]; then
-  token=chimewick-test-token-42 drawn='wl_surface@[0-9]*\.attach(wl_buffer'
+  token=chimewick-test-token-42 drawn='wl_surface[@#][0-9]*\.attach(wl_buffer'
   for _ in $(seq 100); do grep -q "$drawn" "$work/out" && break; sleep 0.1; done
   grep -q "$drawn" "$work/out" || fail "the window was never drawn"
-  grep -q 'xdg_toplevel@[0-9]*\.set_app_id("io.github.quelbrook.chimewick")' "$work/out" ||
+  grep -q 'xdg_toplevel[@#][0-9]*\.set_app_id("io.github.quelbrook.chimewick")' "$work/out" ||
     fail "the window does not carry the desktop entry's id: $(grep -o 'set_app_id([^)]*)' "$work/out")"
   XDG_ACTIVATION_TOKEN=$token timeout 10 "$program" >"$work/second" 2>&1 ||
     fail "the second start ended with status $?: $(cat "$work/second")"
   kill -0 $first || fail "the first copy ended with the second start"
   activation="the compositor offers no xdg-activation"
   if grep -q '"xdg_activation_v1"' "$work/out"; then
-    activated="xdg_activation_v1@[0-9]*\.activate(\"$token\""
+    activated="xdg_activation_v1[@#][0-9]*\.activate(\"$token\""
     for _ in $(seq 50); do grep -q "$activated" "$work/out" && break; sleep 0.1; done
     grep -q "$activated" "$work/out" ||
       fail "the first copy did not activate its window with the second start's token"
