@@ -103,6 +103,35 @@ QString pactl(const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
+// Keeps a sink running while the test changes it, by recording its monitor: PipeWire 1.4
+// leaves the mute and volume of a suspended null sink as they were (a real output's are its
+// device's, suspended or not).
+class Awake {
+public:
+    explicit Awake(const QString& sink) {
+        parec_.setStandardOutputFile(QProcess::nullDevice());
+        parec_.start(QStringLiteral("parec"),
+                     {QStringLiteral("-d"), sink + QStringLiteral(".monitor")});
+        for (int i = 0; i < 50 && isSuspended(sink); ++i)
+            QTest::qWait(100);
+    }
+    ~Awake() {
+        parec_.kill();
+        parec_.waitForFinished();
+    }
+    Awake(const Awake&) = delete;
+    Awake& operator=(const Awake&) = delete;
+
+private:
+    static bool isSuspended(const QString& sink) {
+        for (const QString& line : pactl({"list", "sinks", "short"}).split('\n'))
+            if (line.section('\t', 1, 1) == sink)
+                return line.endsWith(QLatin1String("SUSPENDED"));
+        return true;
+    }
+    QProcess parec_;
+};
+
 } // namespace
 
 class TestWarnings : public QObject {
@@ -223,6 +252,7 @@ private slots:
             pactl({"set-sink-volume", "bells", "100%"});
             pactl({"unload-module", spare});
         });
+        const Awake bells(QStringLiteral("bells")), spareAwake(QStringLiteral("spare"));
         QCOMPARE(pactl({"set-sink-mute", "spare", "1"}), QString());
         PlayerDisplay display;
         SoundOutputWatch watch;
@@ -258,6 +288,7 @@ private slots:
         QCOMPARE(QProcess::execute(QStringLiteral("bash"),
                                    {nullSink, QStringLiteral("start"), runtime.path(), server}),
                  0);
+        const Awake bells(QStringLiteral("bells"));
         QCOMPARE(pactl({"set-sink-mute", "bells", "1"}), QString());
         QTRY_VERIFY_WITH_TIMEOUT(display.shows(mutedLine), 10000);
         QProcess::execute(QStringLiteral("bash"),
