@@ -203,7 +203,7 @@ done
 
 echo
 echo "== summary"
-echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), Debian $(cat /etc/debian_version), Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null | cut -d+ -f1), GStreamer $(gst-inspect-1.0 --version 2>/dev/null | sed -n 's/^GStreamer //p')"
+echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), Debian $(cat /etc/debian_version), Qt $(pkg-config --modversion Qt6Core 2>/dev/null), GStreamer $(pkg-config --modversion gstreamer-1.0 2>/dev/null)"
 printf '%-44s %8s %8s %8s %8s   %s\n' "ring timing, ms after the second began" min median p99 max target
 printf '%-44s %8s %8s %8s %8s   %s\n' "  aligned tick (ours)" "$(field "$ring" ours_min)" "$(field "$ring" ours_median)" "$(field "$ring" ours_p99)" "$(field "$ring" ours_max)" "median <= 5, max <= 30"
 printf '%-44s %8s %8s %8s %8s\n' "  unaligned 1000 ms QTimer" "$(field "$ring" plain_min)" "$(field "$ring" plain_median)" "$(field "$ring" plain_p99)" "$(field "$ring" plain_max)"

@@ -25,7 +25,7 @@ fi
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   mapfile -d '' files < <(git ls-files -z --cached --others --exclude-standard)
 else
-  mapfile -d '' files < <(find . -path ./build -prune -o -type f -printf '%P\0')
+  mapfile -d '' files < <(find . \( -path ./build -o -path ./.git \) -prune -o -type f -printf '%P\0')
 fi
 
 # Sources, scripts and build files: by name, or by a "#!" line.

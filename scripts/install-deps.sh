@@ -28,8 +28,9 @@ if [[ ${1:-} != --run ]]; then
     # making the bell sounds
     espeak-ng sox libsox-fmt-all ffmpeg
     clang-format
-    # every file names its licence (scripts/check-licences.sh)
-    reuse
+    # every file names its licence (scripts/check-licences.sh); git tells it which files are
+    # the project's, not the build's
+    reuse git
     # the Debian package and its checks: CPack's DEB generator (dpkg-shlibdeps, file), lintian,
     # the desktop entry's and software centre's validators, a throwaway Debian root to install
     # it in, a private session bus, and the sound check's arithmetic

@@ -42,7 +42,7 @@ never_suspended() { # sink seconds
 }
 set_default() {
   for _ in $(seq 50); do
-    pactl set-default-sink "$1"
+    pactl set-default-sink "$1" 2>/dev/null || true # refused for a moment after a start
     [[ $(pactl get-default-sink) == "$1" ]] && return 0
     sleep 0.1
   done
