@@ -288,7 +288,11 @@ void GstSoundBackend::fail(const QString& reason, const QString& detail) {
     emit failed(reason, detail);
 }
 
+// Every message is dropped here, and a handler that drops a message owns it: held takes that
+// reference, so the message goes when its handling is done or found to have no one to reach.
+// (Left alive, each message kept its element, and so the whole pipeline, of every bell.)
 GstBusSyncReply GstSoundBackend::onBusMessage(GstBus*, GstMessage* message, gpointer data) {
+    std::shared_ptr<GstMessage> held(message, gst_message_unref);
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
     case GST_MESSAGE_ERROR:
@@ -302,11 +306,9 @@ GstBusSyncReply GstSoundBackend::onBusMessage(GstBus*, GstMessage* message, gpoi
     }
     Mailbox& box = **static_cast<std::shared_ptr<Mailbox>*>(data);
     const std::lock_guard lock(box.mutex);
-    if (GstSoundBackend* target = box.target) {
-        std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
+    if (GstSoundBackend* target = box.target)
         QMetaObject::invokeMethod(
             target, [target, held] { target->handle(held.get()); }, Qt::QueuedConnection);
-    }
     return GST_BUS_DROP;
 }
 
