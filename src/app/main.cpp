@@ -62,6 +62,7 @@ constexpr std::pair<const char*, const char*> ProgramOptions[] = {
     {"h|help", "Show the options and end."},
     {"v|version", "Show the version and end."},
     {"let-output-sleep", "Let the sound output sleep between bells, as on a laptop on battery."},
+    {"follow-weekday", "At midnight, apply the new day's weekday profile, as at start."},
 };
 
 // What Qt itself reads from the command line (QGuiApplication's and QApplication's options):
@@ -170,6 +171,11 @@ int main(int argc, char* argv[]) {
         controls, clock, programFolder,
         [&ringLog](const chimewick::RingRecord& rung) { ringLog.record(rung); });
     ringLog.follow(*form.player());
+    // A window left open past midnight says so, or with this option follows the new day.
+    engine.setFollowWeekday(parser.isSet(QStringLiteral("follow-weekday")));
+    engine.setDayNotice([&form](const std::string& line) {
+        form.player()->setDayNotice(QString::fromStdString(line));
+    });
     const chimewick::NextBellWatch nextBell(form, controls, clock);
 
     // What would make every bell wrong stays in the player's display while it lasts.

@@ -68,6 +68,10 @@ void BellPlayer::setNextBell(const QString& text) {
     controls_->setNextBell(text);
 }
 
+void BellPlayer::setDayNotice(const QString& text) {
+    controls_->setDayNotice(text);
+}
+
 Playback* BellPlayer::playback() const {
     return playback_;
 }

@@ -40,6 +40,9 @@ public:
     void setStandingWarnings(const QString& text);
     // Shows the line of the next bell, until replaced; an empty text hides it.
     void setNextBell(const QString& text);
+    // Shows the line that says the day has changed since the timetable was set; an empty
+    // text hides it.
+    void setDayNotice(const QString& text);
 
     Playback* playback() const;
     PlayerControls* controls() const;

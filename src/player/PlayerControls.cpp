@@ -122,6 +122,11 @@ QFrame* PlayerControls::makeDisplay() {
     // As small as the warnings, so the longest label and time left still fit the width.
     nextBell_->setFont(warningsFont);
     nextBell_->hide();
+    // A line of its own too, as small, between the warnings and the next bell.
+    dayNotice_ = new ClippedText(display);
+    dayNotice_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    dayNotice_->setFont(warningsFont);
+    dayNotice_->hide();
     state_ = new QLabel(display);
     time_ = new QLabel(display);
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -136,6 +141,7 @@ QFrame* PlayerControls::makeDisplay() {
     displayLayout->setSpacing(0);
     displayLayout->addWidget(title_, 1);
     displayLayout->addWidget(warnings_, 1);
+    displayLayout->addWidget(dayNotice_);
     displayLayout->addWidget(nextBell_);
     displayLayout->addLayout(statusRow);
     return display;
@@ -261,8 +267,9 @@ QString PlayerControls::displayText() const {
     if (!warnings_->isHidden())
         text +=
             warnings_->text().replace(QChar::LineSeparator, QLatin1Char('\n')) + QLatin1Char('\n');
-    if (!nextBell_->isHidden())
-        text += nextBell_->text() + QLatin1Char('\n');
+    for (const QLabel* line : {dayNotice_, nextBell_})
+        if (!line->isHidden())
+            text += line->text() + QLatin1Char('\n');
     return text + state_->text() + QLatin1Char(' ') + time_->text();
 }
 
@@ -276,11 +283,19 @@ void PlayerControls::setStandingWarnings(const QString& text) {
 }
 
 void PlayerControls::setNextBell(const QString& text) {
-    if (text == nextBell_->text() && nextBell_->isHidden() == text.isEmpty())
+    showLine(nextBell_, text);
+}
+
+void PlayerControls::setDayNotice(const QString& text) {
+    showLine(dayNotice_, text);
+}
+
+void PlayerControls::showLine(QLabel* line, const QString& text) {
+    if (text == line->text() && line->isHidden() == text.isEmpty())
         return; // rewritten every second; repainted only when it changes
-    nextBell_->setText(text);
-    nextBell_->setToolTip(text);
-    nextBell_->setHidden(text.isEmpty());
+    line->setText(text);
+    line->setToolTip(text);
+    line->setHidden(text.isEmpty());
 }
 
 } // namespace chimewick

@@ -40,6 +40,8 @@ public:
     // Shows the standing line of the next bell under the bell's own line and the warnings;
     // an empty text hides it.
     void setNextBell(const QString& text);
+    // The line that says the date has changed since the timetable was set; empty hides it.
+    void setDayNotice(const QString& text);
 
 signals:
     void playPauseRequested();
@@ -55,10 +57,12 @@ private:
     void makeActions();
     void makeButtonsAndSliders();
     void layOut(QFrame* display);
+    static void showLine(QLabel* line, const QString& text);
 
     QLabel* title_ = nullptr;
     QLabel* warnings_ = nullptr;
     QLabel* nextBell_ = nullptr;
+    QLabel* dayNotice_ = nullptr;
     QLabel* state_ = nullptr;
     QLabel* time_ = nullptr;
     QSlider* seek_ = nullptr;

@@ -7,6 +7,12 @@
 #include "Ring.h"
 #include "RingRecord.h"
 #include "Tick.h"
+#include "TimetableDay.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
 
 namespace chimewick {
 
@@ -28,9 +34,24 @@ public:
     const ActionTable& actions() { return actions_; }
     void run(std::string_view action) { actions_.run(action); }
 
+    // For a window left open for days: at the first second of each new local date, before
+    // its slots are compared, the start-up selection runs again, as at start. Off unless
+    // asked for: the timetable is otherwise written only at start and by the operator.
+    void setFollowWeekday(bool follow) { followWeekday_ = follow; }
+
+    // Told the line that says the date has changed since the timetable was last set, each
+    // time the line changes; an empty line when it no longer applies.
+    using DayNotice = std::function<void(const std::string& line)>;
+    void setDayNotice(DayNotice dayNotice) { dayNotice_ = std::move(dayNotice); }
+    const std::string& dayNotice() const { return notice_; }
+
 private:
     static std::string clickActionOf(std::string_view button);
     void ring(const Bell& bell);
+    void load();
+    void profileApplied(std::string_view caption);
+    void beforeSecond(const LocalTime& second);
+    void showDay(std::chrono::year_month_day today);
 
     Controls& controls_;
     const Clock& clock_;
@@ -41,6 +62,12 @@ private:
     std::string ringingTime_;
     Tick tick_;
     ActionTable actions_;
+    TimetableDay timetableDay_;
+    // The local date of the last second the tick handled, or of the load.
+    std::optional<std::chrono::year_month_day> date_;
+    bool followWeekday_ = false;
+    DayNotice dayNotice_;
+    std::string notice_;
 };
 
 } // namespace chimewick

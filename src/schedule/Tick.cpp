@@ -88,7 +88,10 @@ void Tick::handle(Instant second) {
     // Marked first: should a bell fail half-way, a later tick must not ring the earlier
     // slots of this second again.
     handled_.add(second);
-    controls_.setText("Text1", clockText(clock_.toLocal(second)));
+    const LocalTime local = clock_.toLocal(second);
+    if (beforeSecond_)
+        beforeSecond_(local);
+    controls_.setText("Text1", clockText(local));
     // Read back once: nothing writes the display until this second is done, and every
     // slot is compared with what it shows.
     const std::string shown = controls_.text("Text1");

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace chimewick {
@@ -51,6 +52,11 @@ public:
     Tick(Controls& controls, const Clock& clock, RingBell ringBell);
     Tick(Controls& controls, const Clock& clock, RingSlot ringSlot);
 
+    // Told of each second the tick handles, with its local time, before any slot is
+    // compared: what it writes into the slots takes effect in that very second.
+    using BeforeSecond = std::function<void(const LocalTime& second)>;
+    void setBeforeSecond(BeforeSecond beforeSecond) { beforeSecond_ = std::move(beforeSecond); }
+
     void operator()();
 
 private:
@@ -59,6 +65,7 @@ private:
     Controls& controls_;
     const Clock& clock_;
     RingSlot ringSlot_;
+    BeforeSecond beforeSecond_;
     HandledSeconds handled_;
     std::optional<Instant> previous_;
 };

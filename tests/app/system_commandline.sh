@@ -28,6 +28,8 @@ done <<CASES
 0|--version|Chimewick 1.00|
 0|-style Fusion -v|Chimewick 1.00|
 0|--let-output-sleep --version|Chimewick 1.00|
+0|--follow-weekday --version|Chimewick 1.00|
+2|--follow-weekday=yes||chimewick: Unexpected value after '--follow-weekday'.~$usage
 2|--let-output-sleep=no||chimewick: Unexpected value after '--let-output-sleep'.~$usage
 2|--ring-all||chimewick: Unknown option 'ring-all'.~$usage
 2|monday||chimewick: Unexpected argument 'monday'.~$usage
