@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace chimewick {
 namespace {
@@ -165,7 +164,7 @@ void Playback::setUrl(const QString& path) {
 
     emit titleChanged(shownName(file), QDir::toNativeSeparators(file));
     loopsLeft_ = playCount_;
-    if (prepared_ && preparedFile_ == file && preparedStamp_ == stampOf(file)) {
+    if (prepared_ && preparedFile_ == file && preparedStamp_ == fileStamp(file)) {
         current_ = std::move(prepared_);
         preparedFile_.clear();
     } else {
@@ -200,7 +199,7 @@ void Playback::prepare(const QString& path) {
         dropPrepared();
         return;
     }
-    const FileStamp stamp = stampOf(file);
+    const FileStamp stamp = fileStamp(file);
     if (prepared_ && preparedFile_ == file && preparedStamp_ == stamp)
         return;
     dropPrepared();
@@ -337,15 +336,6 @@ void Playback::onEnded(SoundBackend* backend) {
     progress_.stop();
     endHold_.start();
     emit changed();
-}
-
-Playback::FileStamp Playback::stampOf(const QString& file) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(file).constData(), &info) != 0)
-        return {};
-    return {static_cast<long long>(info.st_size),
-            static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec,
-            static_cast<unsigned long long>(info.st_ino)};
 }
 
 void Playback::reportFailure(const QString& reason, const QString& detail) {

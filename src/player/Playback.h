@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "FileStamp.h"
 #include "PlayerSettings.h"
 
 #include <QObject>
@@ -72,13 +73,6 @@ signals:
 
 private:
     enum class Mode { Stopped, Playing, Paused };
-    struct FileStamp {
-        long long size = -1;
-        long long modifiedNs = 0;
-        unsigned long long inode = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
-    static FileStamp stampOf(const QString& file);
     std::unique_ptr<SoundBackend> makeBackend();
     void discard(std::unique_ptr<SoundBackend>& backend);
     void reportFailure(const QString& reason, const QString& detail = {});
