@@ -43,7 +43,8 @@ constexpr const char* Plugins[] = {"typefindfunctions", "playback",      "asf", 
                                    "audioconvert",      "audioresample", "volume", "pulseaudio",
                                    "coreelements",      "autodetect"};
 
-std::once_flag reported;
+// The operator's words for a file that opens but does not sound.
+const QString Undecodable = QStringLiteral("not a sound the player can decode");
 
 QString factoryName(GstElement* element) {
     if (GST_IS_BIN(element)) {
@@ -64,20 +65,45 @@ QString factoryName(GstElement* element) {
                                      : G_OBJECT_TYPE_NAME(element));
 }
 
-// The sound server's sink, tuned; without a server, whatever the system offers.
-GstElement* makeSink(bool& tuned) {
+// Said once a process, of the first sink made: which one plays the bells, and whether its
+// latency is the player's.
+void reportSink(GstElement* sink, bool tuned) {
+    static std::once_flag once;
+    std::call_once(once, [sink, tuned] {
+        const QString name = factoryName(sink);
+        if (tuned)
+            qCInfo(playerLog).noquote()
+                << QStringLiteral("tuned the sound sink %1 to start bells promptly: buffer %2 ms, "
+                                  "latency %3 ms, processing deadline %4 ms, unsynchronised")
+                       .arg(name)
+                       .arg(BufferTimeUs / 1000)
+                       .arg(LatencyTimeUs / 1000)
+                       .arg(ProcessingDeadlineNs / 1000000);
+        else
+            qCWarning(playerLog).noquote()
+                << QStringLiteral("the sound sink in use (%1) is not one the player tunes; its "
+                                  "latency is left at the default")
+                       .arg(name);
+    });
+}
+
+// The sound server's sink, tuned; without a server, whatever the system offers. Made ready
+// here, so that the server is asked, and an automatic sink has chosen, before a bell is due.
+GstElement* makeSink() {
     if (GstElement* pulse = gst_element_factory_make("pulsesink", nullptr)) {
         if (gst_element_set_state(pulse, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
             g_object_set(pulse, "buffer-time", BufferTimeUs, "latency-time", LatencyTimeUs,
                          "processing-deadline", ProcessingDeadlineNs, "sync", FALSE, nullptr);
-            tuned = true;
+            reportSink(pulse, true);
             return pulse;
         }
         gst_element_set_state(pulse, GST_STATE_NULL);
         gst_object_unref(pulse);
     }
-    tuned = false;
-    return gst_element_factory_make("autoaudiosink", nullptr);
+    GstElement* fallback = gst_element_factory_make("autoaudiosink", nullptr);
+    if (fallback && gst_element_set_state(fallback, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE)
+        reportSink(fallback, false);
+    return fallback;
 }
 
 // The first 10 bytes of an MP3's ID3 tag give its length; the frame after it holds the tag
@@ -87,10 +113,8 @@ std::string mp3Head(const QString& file) {
     if (!in.open(QIODevice::ReadOnly))
         return {};
     QByteArray head = in.read(10);
-    qint64 tag = 0;
-    if (head.size() == 10 && head.startsWith("ID3"))
-        tag = 20 + ((head[6] & 0x7f) << 21 | (head[7] & 0x7f) << 14 | (head[8] & 0x7f) << 7 |
-                    (head[9] & 0x7f));
+    const auto tag = static_cast<qint64>(
+        id3TagBytes(std::string_view(head.constData(), static_cast<std::size_t>(head.size()))));
     head += in.read(std::min<qint64>(tag + static_cast<qint64>(Mp3HeadBytes), 8 << 20));
     return head.toStdString();
 }
@@ -126,7 +150,13 @@ private:
     static void onNoMorePads(GstElement*, gpointer self);
     static void onElementAdded(GstBin*, GstBin*, GstElement* element, gpointer self);
     static GstPadProbeReturn onSegment(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+    // One handler a kind of message, on the object's own thread.
     void handle(GstMessage* message);
+    void onError(GstMessage* message);
+    void onOpened();
+    void onDurationChanged();
+    void onStateChanged(GstMessage* message);
+    void onEnd();
     void fail(const QString& reason, const QString& detail);
     void applyRate();
 
@@ -137,7 +167,6 @@ private:
     GstElement* volume_ = nullptr;
     GstElement* sink_ = nullptr;
     std::shared_ptr<Mailbox> mailbox_ = std::make_shared<Mailbox>();
-    bool tuned_ = false;
 
     // Written by the streaming threads.
     std::atomic<bool> linked_ = false;
@@ -164,7 +193,7 @@ GstSoundBackend::GstSoundBackend() {
     convert_ = gst_element_factory_make("audioconvert", nullptr);
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
     volume_ = gst_element_factory_make("volume", nullptr);
-    sink_ = makeSink(tuned_);
+    sink_ = makeSink();
     if (!source_ || !decoder_ || !convert_ || !resample || !volume_ || !sink_) {
         for (GstElement* e : {source_, decoder_, convert_, resample, volume_, sink_})
             if (e)
@@ -213,8 +242,7 @@ void GstSoundBackend::close() {
 
 void GstSoundBackend::open(const QString& file) {
     if (!sink_) {
-        fail(QStringLiteral("not a sound the player can decode"),
-             QStringLiteral("GStreamer's playback elements are missing"));
+        fail(Undecodable, QStringLiteral("GStreamer's playback elements are missing"));
         return;
     }
     const QString lower = file.toLower();
@@ -222,8 +250,7 @@ void GstSoundBackend::open(const QString& file) {
         mp3LeadIn_ = mp3LeadIn(mp3Head(file));
     g_object_set(source_, "location", QFile::encodeName(file).constData(), nullptr);
     if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
-        fail(QStringLiteral("not a sound the player can decode"),
-             QStringLiteral("the pipeline did not start"));
+        fail(Undecodable, QStringLiteral("the pipeline did not start"));
 }
 
 void GstSoundBackend::play() {
@@ -315,89 +342,81 @@ GstBusSyncReply GstSoundBackend::onBusMessage(GstBus*, GstMessage* message, gpoi
 void GstSoundBackend::handle(GstMessage* message) {
     if (failed_ || closed_)
         return;
-    const bool fromPipeline = GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_);
     switch (GST_MESSAGE_TYPE(message)) {
-    case GST_MESSAGE_ERROR: {
-        GError* error = nullptr;
-        gchar* debug = nullptr;
-        gst_message_parse_error(message, &error, &debug);
-        const bool denied = error && error->domain == GST_RESOURCE_ERROR &&
-                            error->code == GST_RESOURCE_ERROR_NOT_AUTHORIZED;
-        const QString detail = QString::fromUtf8(error ? error->message : "unknown error");
-        g_clear_error(&error);
-        g_free(debug);
-        fail(denied ? QStringLiteral("access denied")
-                    : QStringLiteral("not a sound the player can decode"),
-             detail);
+    case GST_MESSAGE_ERROR:
+        onError(message);
         return;
-    }
-    case GST_MESSAGE_APPLICATION:
-        fail(QStringLiteral("not a sound the player can decode"),
-             QStringLiteral("no sound in the file"));
+    case GST_MESSAGE_APPLICATION: // posted when the decoder found no sound in the file
+        fail(Undecodable, QStringLiteral("no sound in the file"));
         return;
     case GST_MESSAGE_ASYNC_DONE:
-        if (!opened_) {
-            opened_ = true;
-            GstQuery* query = gst_query_new_seeking(GST_FORMAT_TIME);
-            if (gst_element_query(pipeline_, query)) {
-                gboolean seekable = FALSE;
-                gst_query_parse_seeking(query, nullptr, &seekable, nullptr, nullptr);
-                seekable_ = seekable;
-            }
-            gst_query_unref(query);
-            gint64 length = 0;
-            if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &length) && length > 0)
-                duration_ = length / GST_MSECOND;
-            applyRate();
-            if (pendingSeek_ >= 0)
-                seek(std::exchange(pendingSeek_, -1));
-            emit opened();
-        }
+        onOpened();
         return;
-    case GST_MESSAGE_DURATION_CHANGED: {
-        gint64 length = 0;
-        if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &length) && length > 0)
-            duration_ = length / GST_MSECOND;
+    case GST_MESSAGE_DURATION_CHANGED:
+        onDurationChanged();
         return;
-    }
-    case GST_MESSAGE_STATE_CHANGED: {
-        if (!fromPipeline)
-            return;
-        GstState state = GST_STATE_NULL;
-        gst_message_parse_state_changed(message, nullptr, &state, nullptr);
-        const bool playing = state == GST_STATE_PLAYING;
-        if (playing) {
-            std::call_once(reported, [this] {
-                const QString name = factoryName(sink_);
-                if (tuned_)
-                    qCInfo(playerLog).noquote()
-                        << QStringLiteral("tuned the sound sink %1 to start bells promptly: "
-                                          "buffer %2 ms, latency %3 ms, processing deadline %4 ms, "
-                                          "unsynchronised")
-                               .arg(name)
-                               .arg(BufferTimeUs / 1000)
-                               .arg(LatencyTimeUs / 1000)
-                               .arg(ProcessingDeadlineNs / 1000000);
-                else
-                    qCWarning(playerLog).noquote()
-                        << QStringLiteral("the sound sink in use (%1) is not one the player "
-                                          "tunes; its latency is left at the default")
-                               .arg(name);
-            });
-        }
-        if (playing != playing_) {
-            playing_ = playing;
-            emit playingChanged(playing);
-        }
+    case GST_MESSAGE_STATE_CHANGED:
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_))
+            onStateChanged(message);
         return;
-    }
     case GST_MESSAGE_EOS:
-        lastPosition_ = duration_;
-        emit ended();
+        onEnd();
         return;
     default:
         return;
     }
+}
+
+void GstSoundBackend::onError(GstMessage* message) {
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    const bool denied = error && error->domain == GST_RESOURCE_ERROR &&
+                        error->code == GST_RESOURCE_ERROR_NOT_AUTHORIZED;
+    const QString detail = QString::fromUtf8(error ? error->message : "unknown error");
+    g_clear_error(&error);
+    g_free(debug);
+    fail(denied ? QStringLiteral("access denied") : Undecodable, detail);
+}
+
+// The first time the pipeline has settled: the file is open and the output ready.
+void GstSoundBackend::onOpened() {
+    if (opened_)
+        return;
+    opened_ = true;
+    GstQuery* query = gst_query_new_seeking(GST_FORMAT_TIME);
+    if (gst_element_query(pipeline_, query)) {
+        gboolean seekable = FALSE;
+        gst_query_parse_seeking(query, nullptr, &seekable, nullptr, nullptr);
+        seekable_ = seekable;
+    }
+    gst_query_unref(query);
+    onDurationChanged();
+    applyRate();
+    if (pendingSeek_ >= 0)
+        seek(std::exchange(pendingSeek_, -1));
+    emit opened();
+}
+
+void GstSoundBackend::onDurationChanged() {
+    gint64 length = 0;
+    if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &length) && length > 0)
+        duration_ = length / GST_MSECOND;
+}
+
+void GstSoundBackend::onStateChanged(GstMessage* message) {
+    GstState state = GST_STATE_NULL;
+    gst_message_parse_state_changed(message, nullptr, &state, nullptr);
+    const bool playing = state == GST_STATE_PLAYING;
+    if (playing != playing_) {
+        playing_ = playing;
+        emit playingChanged(playing);
+    }
+}
+
+void GstSoundBackend::onEnd() {
+    lastPosition_ = duration_;
+    emit ended();
 }
 
 void GstSoundBackend::onPadAdded(GstElement*, GstPad* pad, gpointer data) {

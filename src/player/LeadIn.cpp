@@ -18,15 +18,22 @@ int wmaLeadIn(int version, int sampleRate) {
     return 2048;
 }
 
+std::size_t id3TagBytes(std::string_view head) {
+    if (head.size() < 10 || head.substr(0, 3) != "ID3")
+        return 0;
+    const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(head[at]); };
+    // The body's length, seven bits a byte, after the 10 bytes of the header.
+    std::size_t length =
+        10 + (std::size_t(byte(6) & 0x7f) << 21 | std::size_t(byte(7) & 0x7f) << 14 |
+              std::size_t(byte(8) & 0x7f) << 7 | std::size_t(byte(9) & 0x7f));
+    if (byte(5) & 0x10)
+        length += 10; // the tag's footer
+    return length;
+}
+
 int mp3LeadIn(std::string_view head) {
     const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(head[at]); };
-    std::size_t at = 0;
-    if (head.size() >= 10 && head.substr(0, 3) == "ID3") {
-        at = 10 + (std::size_t(byte(6) & 0x7f) << 21 | std::size_t(byte(7) & 0x7f) << 14 |
-                   std::size_t(byte(8) & 0x7f) << 7 | std::size_t(byte(9) & 0x7f));
-        if (byte(5) & 0x10)
-            at += 10; // the tag's footer
-    }
+    const std::size_t at = id3TagBytes(head);
     if (at + 4 > head.size() || byte(at) != 0xff || (byte(at + 1) & 0xe0) != 0xe0)
         return 0;
     const bool layer3 = ((byte(at + 1) >> 1) & 3) == 1;

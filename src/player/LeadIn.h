@@ -20,6 +20,10 @@ int wmaLeadIn(int version, int sampleRate);
 // is then not known, and nothing is left out. `head` is the file's beginning.
 int mp3LeadIn(std::string_view head);
 
+// The length of the ID3 tag that opens an MP3, with its header and any footer; 0 for none.
+// `head` holds at least the file's first 10 bytes.
+std::size_t id3TagBytes(std::string_view head);
+
 // How much of a file's beginning mp3LeadIn needs at most, past any ID3 tag.
 constexpr std::size_t Mp3HeadBytes = 4096;
 
