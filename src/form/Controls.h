@@ -18,6 +18,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The errors every kind of controls raises, in the same words: a name the window lacks, and a
+// check value other than 0 or 1 (the kind's own check is requireKind, WindowDescription.h).
+ControlError noSuchControl(std::string_view name);
+void requireCheckValue(std::string_view checkBox, int value);
+
 // The operations the program performs on the window's controls, each addressed by the
 // control's name. The controls are the program's only store of state: the schedule
 // reads them afresh on every tick, profiles and the operator write them.

@@ -20,11 +20,8 @@ MemoryControls::MemoryControls() {
 const MemoryControls::State& MemoryControls::state(std::string_view name, ControlKind kind) const {
     auto it = controls_.find(name);
     if (it == controls_.end())
-        throw ControlError("the window has no control named '" + std::string(name) + "'");
-    if (it->second.kind != kind)
-        throw ControlError("control '" + std::string(name) + "' is a " +
-                           std::string(kindName(it->second.kind)) + ", not a " +
-                           std::string(kindName(kind)));
+        throw noSuchControl(name);
+    requireKind(name, it->second.kind, kind);
     return it->second;
 }
 
@@ -38,9 +35,7 @@ int MemoryControls::checkValue(std::string_view checkBox) const {
 
 void MemoryControls::setCheckValue(std::string_view checkBox, int value) {
     State& s = state(checkBox, ControlKind::CheckBox);
-    if (value != 0 && value != 1)
-        throw ControlError("check box '" + std::string(checkBox) + "' takes 0 or 1, not " +
-                           std::to_string(value));
+    requireCheckValue(checkBox, value);
     s.checkValue = value;
 }
 

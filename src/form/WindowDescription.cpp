@@ -326,7 +326,24 @@ const ControlSpec& findControl(std::string_view name) {
     for (const ControlSpec& c : form1Controls())
         if (c.name == name)
             return c;
-    throw ControlError("the window has no control named '" + std::string(name) + "'");
+    throw noSuchControl(name);
+}
+
+ControlError noSuchControl(std::string_view name) {
+    return ControlError("the window has no control named '" + std::string(name) + "'");
+}
+
+void requireKind(std::string_view name, ControlKind actual, ControlKind wanted) {
+    if (actual != wanted)
+        throw ControlError("control '" + std::string(name) + "' is a " +
+                           std::string(kindName(actual)) + ", not a " +
+                           std::string(kindName(wanted)));
+}
+
+void requireCheckValue(std::string_view checkBox, int value) {
+    if (value != 0 && value != 1)
+        throw ControlError("check box '" + std::string(checkBox) + "' takes 0 or 1, not " +
+                           std::to_string(value));
 }
 
 } // namespace chimewick

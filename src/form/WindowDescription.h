@@ -91,6 +91,9 @@ std::span<const EventBinding> form1Bindings();
 // The 24 slots in the order the tick visits them.
 std::span<const SlotRow> form1SlotRows();
 
+// Throws ControlError when the control named is of another kind than the operation works on.
+void requireKind(std::string_view name, ControlKind actual, ControlKind wanted);
+
 // Looks a control up by name; throws ControlError when the window has none of that name.
 const ControlSpec& findControl(std::string_view name);
 

@@ -16,11 +16,7 @@
 namespace chimewick {
 
 template<typename Widget> Widget* QtControls::as(std::string_view name, ControlKind kind) const {
-    const ControlSpec& control = findControl(name);
-    if (control.kind != kind)
-        throw ControlError("control '" + std::string(name) + "' is a " +
-                           std::string(kindName(control.kind)) + ", not a " +
-                           std::string(kindName(kind)));
+    requireKind(name, findControl(name).kind, kind);
     auto* w = qobject_cast<Widget*>(form_.widget(name));
     if (!w)
         throw ControlError("control '" + std::string(name) + "' has no widget of its kind");
@@ -33,9 +29,7 @@ int QtControls::checkValue(std::string_view checkBox) const {
 
 void QtControls::setCheckValue(std::string_view checkBox, int value) {
     auto* box = as<QCheckBox>(checkBox, ControlKind::CheckBox);
-    if (value != 0 && value != 1)
-        throw ControlError("check box '" + std::string(checkBox) + "' takes 0 or 1, not " +
-                           std::to_string(value));
+    requireCheckValue(checkBox, value);
     box->setChecked(value == 1);
 }
 

@@ -241,7 +241,7 @@ void QtForm::buildTabOrder() {
 QWidget* QtForm::widget(std::string_view name) const {
     auto it = widgets_.find(name);
     if (it == widgets_.end() || !it->second)
-        throw ControlError("the window has no control named '" + std::string(name) + "'");
+        throw noSuchControl(name);
     return it->second;
 }
 
