@@ -47,7 +47,7 @@ QColor CaptionButton::captionColor() const {
 QColor CaptionButton::disabledCaptionColor(const QColor& face) {
     // The grey nearest the middle that still reads, darker on a light face and lighter on
     // a dark one.
-    const bool darkText = contrast(face, Qt::black) >= contrast(face, Qt::white);
+    const bool darkText = readableOn(face) == QColor(Qt::black);
     for (int step = 0; step <= 128; ++step) {
         const int level = darkText ? 128 - step : std::min(255, 128 + step);
         const QColor grey(level, level, level);
