@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <deque>
+#include <span>
 #include <string>
+#include <type_traits>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace chimewick {
@@ -196,75 +199,95 @@ constexpr int LowerBellTop = 960;
 constexpr std::string_view CreditNote = "By the school's IT club\r\n"
                                         "Quelbrook School\r\n";
 
+ControlSpec withLook(ControlSpec control, std::optional<FontSpec> font, TextAlign align,
+                     bool multiLine = false) {
+    control.font = font;
+    control.align = align;
+    control.multiLine = multiLine;
+    return control;
+}
+
+// Where a frame's slot rows go among the other controls, and where a row of bell buttons.
+struct SlotRowsOf {
+    std::string_view frame;
+};
+struct BellButtons {
+    std::span<const BellButtonData> row;
+    int top;
+};
+using Entry = std::variant<ControlSpec, SlotRowsOf, BellButtons>;
+
+// The window as it is made, control by control: frames before what they hold, and the order
+// the window always made them in (the creation order stacks the widgets).
+const std::vector<Entry>& windowEntries() {
+    static const std::vector<Entry> entries{
+        // The window's own children.
+        frame("Frame1", "Form1", "Shedule Time", {120, 0, 7335, 6255}, Standard, 0),
+        frame("Frame3", "Form1", "", {7560, 0, 4215, 5055}, Standard, 54),
+        frame("Frame4", "Frame3", "", {120, 2040, 3975, 3015}, rgb(192, 192, 192), 56),
+        frame("Frame2", "Form1", "Bell Play", {120, 6360, 9375, 1695}, Standard, 46),
+        button("Command23", "Form1", "Start Bell", {7680, 5400, 1935, 615}, rgb(255, 192, 192),
+               110),
+        button("Command24", "Form1", "Start Bell 2", {9720, 5400, 1935, 615}, rgb(255, 192, 192),
+               111),
+        withLook(textBox("Text2", "Form1", CreditNote, {9600, 6480, 2175, 1575}, Standard, 53),
+                 std::nullopt, TextAlign::Center, true),
+        ControlSpec{
+            .name = "Timer1", .kind = ControlKind::Timer, .container = "Form1", .intervalMs = 1000},
+        // The schedule frame: its rows, then the clock display.
+        SlotRowsOf{"Frame1"},
+        withLook(textBox("Text1", "Frame1", "", {240, 4320, 3255, 645}, rgb(255, 128, 0), 70),
+                 FontSpec{.face = "MS Sans Serif", .points = 24, .weight = 700}, TextAlign::Center),
+        // The player frame: the player above the day-profile frame.
+        ControlSpec{.name = "wmp",
+                    .kind = ControlKind::MediaPlayer,
+                    .container = "Frame3",
+                    .rect = TwipsRect{120, 240, 3855, 1695},
+                    .tabIndex = 72},
+        button("Command2", "Frame4", "Monday Thursday", {120, 240, 975, 615}, Standard, 57),
+        button("Command3", "Frame4", "Tuesday Wednesday", {1080, 240, 1095, 615}, Standard, 58),
+        button("Command4", "Frame4", "Fryday", {2160, 240, 855, 615}, Standard, 59),
+        button("Command1", "Frame4", "Samithi Day", {3120, 240, 735, 495}, rgb(192, 0, 0), 71,
+               false),
+        button("Command6", "Frame4", "2.30 PM Day", {3120, 840, 735, 495}, rgb(255, 0, 255), 76,
+               false),
+        SlotRowsOf{"Frame4"},
+        button("cmdgt", "Frame4", "Gree Time Bell", {120, 1320, 2775, 495}, rgb(0, 255, 0), 77),
+        checkBox("ck4", "Frame4", "active", 0, {3120, 1440, 735, 255}, 78),
+        button("Command22", "Frame4", "3.30 PM Day", {2520, 1920, 1335, 975}, rgb(128, 255, 255),
+               106),
+        // The bell frame: two rows of buttons.
+        BellButtons{upperBellRow, UpperBellTop},
+        BellButtons{lowerBellRow, LowerBellTop},
+    };
+    return entries;
+}
+
 std::vector<ControlSpec> buildControls() {
     std::vector<ControlSpec> c;
-    c.reserve(113);
-
-    // The window's own children. Frames come before what they hold.
-    c.push_back(frame("Frame1", "Form1", "Shedule Time", {120, 0, 7335, 6255}, Standard, 0));
-    c.push_back(frame("Frame3", "Form1", "", {7560, 0, 4215, 5055}, Standard, 54));
-    c.push_back(frame("Frame4", "Frame3", "", {120, 2040, 3975, 3015}, rgb(192, 192, 192), 56));
-    c.push_back(frame("Frame2", "Form1", "Bell Play", {120, 6360, 9375, 1695}, Standard, 46));
-    c.push_back(button("Command23", "Form1", "Start Bell", {7680, 5400, 1935, 615},
-                       rgb(255, 192, 192), 110));
-    c.push_back(button("Command24", "Form1", "Start Bell 2", {9720, 5400, 1935, 615},
-                       rgb(255, 192, 192), 111));
-    ControlSpec credit =
-        textBox("Text2", "Form1", CreditNote, {9600, 6480, 2175, 1575}, Standard, 53);
-    credit.multiLine = true;
-    credit.align = TextAlign::Center;
-    c.push_back(credit);
-    c.push_back(
-        {.name = "Timer1", .kind = ControlKind::Timer, .container = "Form1", .intervalMs = 1000});
-
-    // The schedule frame: 23 rows, made column by column and top to bottom as the window
-    // always made them (the creation order stacks the widgets), then the clock display.
-    std::vector<const RowData*> rows;
-    for (const RowData& r : Timetable)
-        if (r.container == "Frame1")
-            rows.push_back(&r);
-    std::ranges::stable_sort(
-        rows, {}, [](const RowData* r) { return std::pair(r->checkLeft >= RightCheck, r->top); });
-    for (const RowData* r : rows)
-        addSlot(c, *r);
-    ControlSpec clock =
-        textBox("Text1", "Frame1", "", {240, 4320, 3255, 645}, rgb(255, 128, 0), 70);
-    clock.font = FontSpec{.face = "MS Sans Serif", .points = 24, .weight = 700};
-    clock.align = TextAlign::Center;
-    c.push_back(clock);
-
-    // The player frame: the player above the day-profile frame.
-    c.push_back({.name = "wmp",
-                 .kind = ControlKind::MediaPlayer,
-                 .container = "Frame3",
-                 .rect = TwipsRect{120, 240, 3855, 1695},
-                 .tabIndex = 72});
-
-    c.push_back(
-        button("Command2", "Frame4", "Monday Thursday", {120, 240, 975, 615}, Standard, 57));
-    c.push_back(
-        button("Command3", "Frame4", "Tuesday Wednesday", {1080, 240, 1095, 615}, Standard, 58));
-    c.push_back(button("Command4", "Frame4", "Fryday", {2160, 240, 855, 615}, Standard, 59));
-    c.push_back(button("Command1", "Frame4", "Samithi Day", {3120, 240, 735, 495}, rgb(192, 0, 0),
-                       71, false));
-    c.push_back(button("Command6", "Frame4", "2.30 PM Day", {3120, 840, 735, 495}, rgb(255, 0, 255),
-                       76, false));
-    for (const RowData& r : Timetable)
-        if (r.container == "Frame4")
-            addSlot(c, r);
-    c.push_back(
-        button("cmdgt", "Frame4", "Gree Time Bell", {120, 1320, 2775, 495}, rgb(0, 255, 0), 77));
-    c.push_back(checkBox("ck4", "Frame4", "active", 0, {3120, 1440, 735, 255}, 78));
-    c.push_back(button("Command22", "Frame4", "3.30 PM Day", {2520, 1920, 1335, 975},
-                       rgb(128, 255, 255), 106));
-
-    // The bell frame: two rows of buttons.
-    for (const BellButtonData& b : upperBellRow)
-        c.push_back(button(b.name, "Frame2", b.caption,
-                           {b.left, UpperBellTop, b.width, BellButtonHeight}, b.back, b.tab));
-    for (const BellButtonData& b : lowerBellRow)
-        c.push_back(button(b.name, "Frame2", b.caption,
-                           {b.left, LowerBellTop, b.width, BellButtonHeight}, b.back, b.tab));
+    const auto add = [&c](const auto& entry) {
+        using T = std::decay_t<decltype(entry)>;
+        if constexpr (std::is_same_v<T, ControlSpec>) {
+            c.push_back(entry);
+        } else if constexpr (std::is_same_v<T, SlotRowsOf>) {
+            // Column by column, top to bottom.
+            std::vector<const RowData*> rows;
+            for (const RowData& r : Timetable)
+                if (r.container == entry.frame)
+                    rows.push_back(&r);
+            std::ranges::stable_sort(rows, {}, [](const RowData* r) {
+                return std::pair(r->checkLeft >= RightCheck, r->top);
+            });
+            for (const RowData* r : rows)
+                addSlot(c, *r);
+        } else {
+            for (const BellButtonData& b : entry.row)
+                c.push_back(button(b.name, "Frame2", b.caption,
+                                   {b.left, entry.top, b.width, BellButtonHeight}, b.back, b.tab));
+        }
+    };
+    for (const Entry& entry : windowEntries())
+        std::visit(add, entry);
     return c;
 }
 
