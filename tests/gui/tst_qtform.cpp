@@ -24,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <stdexcept>
 
@@ -64,6 +66,20 @@ QPalette darkPalette() {
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         palette.setColor(role, Qt::white);
     return palette;
+}
+
+// WCAG 2's relative luminance of an sRGB colour and the contrast ratio of two, written out here
+// rather than taken from the window's own: a fault there would otherwise measure itself fine.
+double relativeLuminance(const QColor& c) {
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const auto [darker, lighter] = std::minmax(relativeLuminance(a), relativeLuminance(b));
+    return (lighter + 0.05) / (darker + 0.05);
 }
 
 QString focusName() {
@@ -202,8 +218,7 @@ private slots:
                 if (pixel.rgb() == face.rgb())
                     ++same;
                 else
-                    captionContrast =
-                        std::max(captionContrast, CaptionButton::contrast(pixel, face));
+                    captionContrast = std::max(captionContrast, contrastRatio(pixel, face));
             }
         QVERIFY2(
             same * 4 > inner.width() * inner.height() * 3,
@@ -264,8 +279,8 @@ private slots:
         double ratio = 1;
         for (int y = 0; y < withContent.height(); ++y)
             for (int x = 0; x < withContent.width(); ++x)
-                ratio = std::max(ratio, CaptionButton::contrast(withContent.pixelColor(x, y),
-                                                                without.pixelColor(x, y)));
+                ratio = std::max(
+                    ratio, contrastRatio(withContent.pixelColor(x, y), without.pixelColor(x, y)));
         QVERIFY2(ratio >= (w->isEnabled() && icon < 0 ? 4.5 : 3),
                  qPrintable(QString::number(ratio)));
     }
