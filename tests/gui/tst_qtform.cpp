@@ -9,7 +9,6 @@
 #include "QtForm.h"
 #include "ReferenceTables.h"
 #include "ScheduleSlots.h"
-#include "SingleInstance.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +17,6 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
@@ -283,28 +281,6 @@ private slots:
                     ratio, contrastRatio(withContent.pixelColor(x, y), without.pixelColor(x, y)));
         QVERIFY2(ratio >= (w->isEnabled() && icon < 0 ? 4.5 : 3),
                  qPrintable(QString::number(ratio)));
-    }
-
-    // A later start hands the running copy its activation token over the real channel; a
-    // token that is not plain printable ASCII is dropped, and the copy still shows itself.
-    void laterStartHandsOverItsToken_data() {
-        QTest::addColumn<QString>("given");
-        QTest::addColumn<QString>("received");
-        const QString token = QStringLiteral("weston-1234_TIME5678");
-        QTest::newRow("a launcher's") << token << token;
-        QTest::newRow("none") << QString() << QString();
-        QTest::newRow("a second line") << QStringLiteral("abc\nshow yourself") << QString();
-        QTest::newRow("too long") << QString(600, u'x') << QString();
-    }
-    void laterStartHandsOverItsToken() {
-        QFETCH(QString, given);
-        QFETCH(QString, received);
-        SingleInstance running;
-        QVERIFY(running.claim());
-        QSignalSpy shown(&running, &SingleInstance::showRequested);
-        QVERIFY(!SingleInstance().claim(given));
-        QVERIFY(shown.wait(2000));
-        QCOMPARE(shown.takeFirst().at(0).toString(), received);
     }
 
     void tabWalk() {
