@@ -33,10 +33,6 @@ QString ClockSyncWatch::notSynchronisedText() {
         "Clock not synchronised with network time: bells follow this computer's clock");
 }
 
-QString ClockSyncWatch::warning() const {
-    return warning_;
-}
-
 void ClockSyncWatch::start() {
     if (!bus_.isConnected()) {
         unavailable(QStringLiteral("no system bus"));

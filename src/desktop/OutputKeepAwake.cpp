@@ -58,8 +58,7 @@ void OutputKeepAwake::connectToServer() {
     }
     dropStream();
     dropContext(context_);
-    int error = 0;
-    context_ = connectProgramContext(loop_, &OutputKeepAwake::onContextState, this, error);
+    context_ = connectProgramContext(loop_, &OutputKeepAwake::onContextState, this);
     pa_threaded_mainloop_unlock(loop_);
     if (!context_)
         retry_.start(qMin(retry_.interval() * 2, lastRetryMs));

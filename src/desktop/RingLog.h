@@ -32,8 +32,6 @@ public:
     // log must outlive the player.
     void follow(BellPlayer& player);
 
-    bool toJournal() const { return journal_; }
-
 private:
     enum class Priority { Info, Warning };
 

@@ -34,10 +34,6 @@ QString SoundOutputWatch::mutedText() {
     return QStringLiteral("Sound output is muted: bells will not be heard");
 }
 
-QString SoundOutputWatch::warning() const {
-    return warning_;
-}
-
 void SoundOutputWatch::start() {
     if (loop_)
         return;
@@ -54,7 +50,7 @@ void SoundOutputWatch::connectToServer() {
     pa_threaded_mainloop_lock(loop_);
     dropContext(context_);
     int error = 0;
-    context_ = connectProgramContext(loop_, &SoundOutputWatch::onContextState, this, error);
+    context_ = connectProgramContext(loop_, &SoundOutputWatch::onContextState, this, &error);
     QString failure;
     if (!context_)
         failure = error ? QString::fromUtf8(pa_strerror(error))
