@@ -77,7 +77,7 @@ void ClockSyncWatch::apply(const QVariantMap& properties) {
     warning_ = text;
     if (!text.isEmpty()) {
         const bool ntpOn = properties.value(QStringLiteral("NTP"), true).toBool();
-        sayOnStderr(ntpOn ? text : text + QStringLiteral(" (network time is switched off)"));
+        logDesktopWarning(ntpOn ? text : text + QStringLiteral(" (network time is switched off)"));
     }
     emit warningChanged(warning_);
 }
@@ -85,7 +85,7 @@ void ClockSyncWatch::apply(const QVariantMap& properties) {
 void ClockSyncWatch::unavailable(const QString& why) {
     // Said once, not at every re-read; and nothing is shown, since nothing is known.
     if (!toldUnavailable_)
-        sayOnStderr(
+        logDesktopWarning(
             QStringLiteral("cannot tell whether the clock is synchronised with network time: %1")
                 .arg(why));
     toldUnavailable_ = true;

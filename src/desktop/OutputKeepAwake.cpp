@@ -43,7 +43,7 @@ void OutputKeepAwake::start() {
         return;
     loop_ = startLoop();
     if (!loop_) {
-        sayOnStderr(QStringLiteral(
+        logDesktopWarning(QStringLiteral(
             "cannot keep the sound output awake: the sound server's client did not start"));
         return;
     }
@@ -178,7 +178,8 @@ void OutputKeepAwake::lost() {
             // unplugged under it is not, and a missing server is named by the output watch.
             failures_ = serverThere ? failures_ + 1 : 0;
             if (failures_ == 3)
-                sayOnStderr(QStringLiteral("cannot keep the sound output awake: %1").arg(why));
+                logDesktopWarning(
+                    QStringLiteral("cannot keep the sound output awake: %1").arg(why));
             if (!retry_.isActive())
                 retry_.start(qMin(retry_.interval() * 2, lastRetryMs));
         },

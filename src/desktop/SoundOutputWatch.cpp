@@ -117,7 +117,7 @@ void SoundOutputWatch::report(bool silent) {
         return;
     warning_ = text;
     if (silent)
-        sayOnStderr(text);
+        logDesktopWarning(text);
     emit warningChanged(warning_);
 }
 
@@ -125,7 +125,8 @@ void SoundOutputWatch::unavailable(const QString& why) {
     if (loop_)
         retry_.start();
     if (!toldUnavailable_)
-        sayOnStderr(QStringLiteral("cannot tell whether the sound output is muted: %1").arg(why));
+        logDesktopWarning(
+            QStringLiteral("cannot tell whether the sound output is muted: %1").arg(why));
     toldUnavailable_ = true;
     if (!warning_.isEmpty()) {
         warning_.clear();
