@@ -12,13 +12,13 @@
 namespace chimewick {
 namespace {
 
-constexpr int retryMs = 60 * 1000;
+constexpr int RetryMs = 60 * 1000;
 
 } // namespace
 
 SoundOutputWatch::SoundOutputWatch(QObject* parent) : QObject(parent) {
     retry_.setSingleShot(true);
-    retry_.setInterval(retryMs);
+    retry_.setInterval(RetryMs);
     connect(&retry_, &QTimer::timeout, this, &SoundOutputWatch::connectToServer);
 }
 

@@ -33,7 +33,7 @@ namespace {
 
 // Where each container's outer corner lies in the window, in pixels, worked out by hand
 // from the frames' places: Frame4 sits inside Frame3.
-const std::map<std::string_view, QPoint> containerOrigin{{"Form1", {0, 0}},
+const std::map<std::string_view, QPoint> ContainerOrigin{{"Form1", {0, 0}},
                                                          {"Frame1", {8, 0}},
                                                          {"Frame3", {504, 0}},
                                                          {"Frame4", {512, 136}},
@@ -149,7 +149,7 @@ private slots:
         for (const ControlSpec& c : form1Controls()) {
             if (!c.rect)
                 continue;
-            const QPoint origin = containerOrigin.at(c.container);
+            const QPoint origin = ContainerOrigin.at(c.container);
             const QRect expected(origin.x() + c.rect->left / 15, origin.y() + c.rect->top / 15,
                                  c.rect->width / 15, c.rect->height / 15);
             QWidget* w = form.widget(c.name);
