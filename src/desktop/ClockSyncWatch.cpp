@@ -12,19 +12,19 @@
 namespace chimewick {
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.timedate1");
-const QString path = QStringLiteral("/org/freedesktop/timedate1");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString TimedateService = QStringLiteral("org.freedesktop.timedate1");
+const QString TimedatePath = QStringLiteral("/org/freedesktop/timedate1");
+const QString PropertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 
 // The service does not announce every change of NTPSynchronized (it is the kernel's state,
 // not its own), so the state is read again now and then besides.
-constexpr int recheckMs = 60 * 1000;
+constexpr int RecheckMs = 60 * 1000;
 
 } // namespace
 
 ClockSyncWatch::ClockSyncWatch(const QDBusConnection& bus, QObject* parent)
     : QObject(parent), bus_(bus) {
-    recheck_.setInterval(recheckMs);
+    recheck_.setInterval(RecheckMs);
     connect(&recheck_, &QTimer::timeout, this, &ClockSyncWatch::read);
 }
 
@@ -33,25 +33,22 @@ QString ClockSyncWatch::notSynchronisedText() {
         "Clock not synchronised with network time: bells follow this computer's clock");
 }
 
-QString ClockSyncWatch::warning() const {
-    return warning_;
-}
-
 void ClockSyncWatch::start() {
     if (!bus_.isConnected()) {
         unavailable(QStringLiteral("no system bus"));
         return;
     }
-    bus_.connect(service, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+    bus_.connect(TimedateService, TimedatePath, PropertiesInterface,
+                 QStringLiteral("PropertiesChanged"), this,
                  SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
     read();
     recheck_.start();
 }
 
 void ClockSyncWatch::read() {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, propertiesInterface,
-                                                       QStringLiteral("GetAll"));
-    call << service;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        TimedateService, TimedatePath, PropertiesInterface, QStringLiteral("GetAll"));
+    call << TimedateService;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
@@ -66,7 +63,7 @@ void ClockSyncWatch::read() {
 void ClockSyncWatch::onPropertiesChanged(const QString& interface, const QVariantMap&,
                                          const QStringList&) {
     // Read whole: a change may name one of the two properties alone.
-    if (interface == service)
+    if (interface == TimedateService)
         read();
 }
 
@@ -81,7 +78,7 @@ void ClockSyncWatch::apply(const QVariantMap& properties) {
     warning_ = text;
     if (!text.isEmpty()) {
         const bool ntpOn = properties.value(QStringLiteral("NTP"), true).toBool();
-        sayOnStderr(ntpOn ? text : text + QStringLiteral(" (network time is switched off)"));
+        logDesktopWarning(ntpOn ? text : text + QStringLiteral(" (network time is switched off)"));
     }
     emit warningChanged(warning_);
 }
@@ -89,7 +86,7 @@ void ClockSyncWatch::apply(const QVariantMap& properties) {
 void ClockSyncWatch::unavailable(const QString& why) {
     // Said once, not at every re-read; and nothing is shown, since nothing is known.
     if (!toldUnavailable_)
-        sayOnStderr(
+        logDesktopWarning(
             QStringLiteral("cannot tell whether the clock is synchronised with network time: %1")
                 .arg(why));
     toldUnavailable_ = true;

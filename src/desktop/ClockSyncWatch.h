@@ -24,9 +24,6 @@ public:
     // Reads the state now, then follows its changes.
     void start();
 
-    // The warning while the clock is not synchronised; empty otherwise.
-    QString warning() const;
-
     static QString notSynchronisedText();
 
 signals:

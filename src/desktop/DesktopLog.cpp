@@ -7,7 +7,7 @@ namespace chimewick {
 
 Q_LOGGING_CATEGORY(desktopLog, "chimewick.desktop")
 
-void sayOnStderr(const QString& line) {
+void logDesktopWarning(const QString& line) {
     qCWarning(desktopLog).noquote() << line;
 }
 

@@ -12,7 +12,8 @@ namespace chimewick {
 // read "chimewick: ...", and QT_LOGGING_RULES can still quieten "chimewick.desktop" alone.
 Q_DECLARE_LOGGING_CATEGORY(desktopLog)
 
-// One line of the desktop integration's, as written, without quotes.
-void sayOnStderr(const QString& line);
+// One warning of the desktop integration's through its category, as written, without quotes:
+// the message handler decides where it goes (main's to standard error).
+void logDesktopWarning(const QString& line);
 
 } // namespace chimewick

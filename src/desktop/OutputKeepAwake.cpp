@@ -19,18 +19,18 @@ namespace {
 // second). What the buffer holds beyond two requests, 30 ms, is the output latency the stream
 // asks for; on PipeWire it sets the graph's cycle, whose end a starting bell waits for, and
 // 30 ms keeps PipeWire's own default cycle (1024 frames) rather than its longest.
-constexpr pa_usec_t requestUs = 500 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t bufferUs = 2 * requestUs + 30 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t RequestUs = 500 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t BufferUs = 2 * RequestUs + 30 * PA_USEC_PER_MSEC;
 
 // A server that went is tried again soon, then less often.
-constexpr int firstRetryMs = 500;
-constexpr int lastRetryMs = 30 * 1000;
+constexpr int FirstRetryMs = 500;
+constexpr int LastRetryMs = 30 * 1000;
 
 } // namespace
 
 OutputKeepAwake::OutputKeepAwake(QObject* parent) : QObject(parent) {
     retry_.setSingleShot(true);
-    retry_.setInterval(firstRetryMs);
+    retry_.setInterval(FirstRetryMs);
     connect(&retry_, &QTimer::timeout, this, &OutputKeepAwake::connectToServer);
 }
 
@@ -43,7 +43,7 @@ void OutputKeepAwake::start() {
         return;
     loop_ = startLoop();
     if (!loop_) {
-        sayOnStderr(QStringLiteral(
+        logDesktopWarning(QStringLiteral(
             "cannot keep the sound output awake: the sound server's client did not start"));
         return;
     }
@@ -58,11 +58,10 @@ void OutputKeepAwake::connectToServer() {
     }
     dropStream();
     dropContext(context_);
-    int error = 0;
-    context_ = connectProgramContext(loop_, &OutputKeepAwake::onContextState, this, error);
+    context_ = connectProgramContext(loop_, &OutputKeepAwake::onContextState, this);
     pa_threaded_mainloop_unlock(loop_);
     if (!context_)
-        retry_.start(qMin(retry_.interval() * 2, lastRetryMs));
+        retry_.start(qMin(retry_.interval() * 2, LastRetryMs));
 }
 
 void OutputKeepAwake::onContextState(pa_context* context, void* self) {
@@ -124,8 +123,8 @@ void OutputKeepAwake::follow(const pa_server_info& server) {
     pa_stream_set_state_callback(stream_, &OutputKeepAwake::onStreamState, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(bufferUs, &format));
-    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(requestUs, &format));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(BufferUs, &format));
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(RequestUs, &format));
     attr.prebuf = 0;
     attr.fragsize = static_cast<uint32_t>(-1);
     if (pa_stream_connect_playback(stream_, server.default_sink_name, &attr, PA_STREAM_DONT_MOVE,
@@ -140,7 +139,7 @@ void OutputKeepAwake::onStreamState(pa_stream* stream, void* self) {
         QMetaObject::invokeMethod(
             awake,
             [awake] {
-                awake->retry_.setInterval(firstRetryMs);
+                awake->retry_.setInterval(FirstRetryMs);
                 awake->failures_ = 0;
             },
             Qt::QueuedConnection);
@@ -179,9 +178,10 @@ void OutputKeepAwake::lost() {
             // unplugged under it is not, and a missing server is named by the output watch.
             failures_ = serverThere ? failures_ + 1 : 0;
             if (failures_ == 3)
-                sayOnStderr(QStringLiteral("cannot keep the sound output awake: %1").arg(why));
+                logDesktopWarning(
+                    QStringLiteral("cannot keep the sound output awake: %1").arg(why));
             if (!retry_.isActive())
-                retry_.start(qMin(retry_.interval() * 2, lastRetryMs));
+                retry_.start(qMin(retry_.interval() * 2, LastRetryMs));
         },
         Qt::QueuedConnection);
 }

@@ -6,8 +6,9 @@
 namespace chimewick {
 
 pa_context* connectProgramContext(pa_threaded_mainloop* loop, pa_context_notify_cb_t notify,
-                                  void* userdata, int& error) {
-    error = 0;
+                                  void* userdata, int* error) {
+    if (error)
+        *error = 0;
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Chimewick");
     pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "chimewick");
@@ -19,7 +20,8 @@ pa_context* connectProgramContext(pa_threaded_mainloop* loop, pa_context_notify_
     pa_context_set_state_callback(context, notify, userdata);
     // No server is started for the program's sake.
     if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        error = pa_context_errno(context);
+        if (error)
+            *error = pa_context_errno(context);
         dropContext(context);
     }
     return context;

@@ -12,10 +12,10 @@ namespace chimewick {
 // that never starts a server of its own.
 
 // A new context on the loop, connecting, with its state reported to notify. Null if it could
-// not even start connecting, with the server's error code in error, or 0 when no context could
-// be made at all. Call with the loop's lock held.
+// not even start connecting, with the server's error code in *error when one is given, or 0
+// when no context could be made at all. Call with the loop's lock held.
 pa_context* connectProgramContext(pa_threaded_mainloop* loop, pa_context_notify_cb_t notify,
-                                  void* userdata, int& error);
+                                  void* userdata, int* error = nullptr);
 
 // Disconnects and frees the context, after which it reports nothing; call with the loop's lock
 // held. Null is allowed.

@@ -8,11 +8,7 @@
 
 namespace chimewick {
 
-RingLog::RingLog(bool journal) : journal_(journal && journalWanted()) {}
-
-void RingLog::record(const RingRecord& record) {
-    const std::string line = ringLine(record);
-    qCInfo(desktopLog).noquote() << QString::fromStdString(line);
+std::vector<std::string> journalFields(const RingRecord& record) {
     std::vector<std::string> fields;
     if (record.slot) {
         fields.push_back("CHIMEWICK_SLOT=" + std::string(record.slot->label));
@@ -21,9 +17,17 @@ void RingLog::record(const RingRecord& record) {
         fields.push_back("CHIMEWICK_PRESSED=" + std::string(record.bell->caption));
     }
     fields.push_back("CHIMEWICK_FILE=" + std::string(recordedFileName(*record.bell)));
-    lastFields_ = fields;
+    return fields;
+}
+
+RingLog::RingLog(bool journal) : journal_(journal && journalWanted()) {}
+
+void RingLog::record(const RingRecord& record) {
+    const std::string line = ringLine(record);
+    qCInfo(desktopLog).noquote() << QString::fromStdString(line);
+    lastFields_ = journalFields(record);
     if (journal_)
-        sendToJournal(line, Priority::Info, fields);
+        sendToJournal(line, Priority::Info, lastFields_);
 }
 
 void RingLog::follow(BellPlayer& player) {

@@ -13,6 +13,10 @@ namespace chimewick {
 
 class BellPlayer;
 
+// The fields a ring's line carries in the journal besides the message: the slot and the time
+// text it matched, or the button pressed; and the recording.
+std::vector<std::string> journalFields(const RingRecord& record);
+
 // The record of every bell rung, so the office can tell whether the 10:30 bell rang: one
 // line a ring through the program's logging category, and where the systemd journal runs
 // and standard error is no terminal, the same line in the journal under the identifier
@@ -27,8 +31,6 @@ public:
     // has them from the player already, the journal has them here, beside their ring. The
     // log must outlive the player.
     void follow(BellPlayer& player);
-
-    bool toJournal() const { return journal_; }
 
 private:
     enum class Priority { Info, Warning };

@@ -28,8 +28,9 @@ bool plainToken(const QByteArray& token) {
            std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 127; });
 }
 
-// The token of a well-formed request, empty when it carries none; nothing for any other line.
-std::optional<QString> readRequest(const QByteArray& line) {
+} // namespace
+
+std::optional<QString> readShowRequest(const QByteArray& line) {
     if (!line.endsWith('\n') || !line.startsWith(ShowYourself))
         return std::nullopt;
     const QByteArray rest = line.mid(qsizetype(sizeof(ShowYourself)) - 1).chopped(1);
@@ -39,8 +40,6 @@ std::optional<QString> readRequest(const QByteArray& line) {
         return std::nullopt;
     return QString::fromLatin1(rest.mid(1));
 }
-
-} // namespace
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 
@@ -93,7 +92,7 @@ void SingleInstance::take(QLocalSocket* socket) {
                 socket->abort();
             return;
         }
-        const std::optional<QString> token = readRequest(socket->readLine(MaxRequest + 1));
+        const std::optional<QString> token = readShowRequest(socket->readLine(MaxRequest + 1));
         socket->abort();
         if (token)
             emit showRequested(*token);

@@ -3,8 +3,10 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -38,5 +40,10 @@ private:
 
     QLocalServer* server_ = nullptr;
 };
+
+// A later start's request, as the running copy reads it: the line "show yourself", alone or
+// with a blank and a token, ending in a newline. The token of a well-formed request, empty when
+// it carries none; nothing for any other line.
+std::optional<QString> readShowRequest(const QByteArray& line);
 
 } // namespace chimewick

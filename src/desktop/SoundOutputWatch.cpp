@@ -12,13 +12,13 @@
 namespace chimewick {
 namespace {
 
-constexpr int retryMs = 60 * 1000;
+constexpr int RetryMs = 60 * 1000;
 
 } // namespace
 
 SoundOutputWatch::SoundOutputWatch(QObject* parent) : QObject(parent) {
     retry_.setSingleShot(true);
-    retry_.setInterval(retryMs);
+    retry_.setInterval(RetryMs);
     connect(&retry_, &QTimer::timeout, this, &SoundOutputWatch::connectToServer);
 }
 
@@ -32,10 +32,6 @@ SoundOutputWatch::~SoundOutputWatch() {
 
 QString SoundOutputWatch::mutedText() {
     return QStringLiteral("Sound output is muted: bells will not be heard");
-}
-
-QString SoundOutputWatch::warning() const {
-    return warning_;
 }
 
 void SoundOutputWatch::start() {
@@ -54,7 +50,7 @@ void SoundOutputWatch::connectToServer() {
     pa_threaded_mainloop_lock(loop_);
     dropContext(context_);
     int error = 0;
-    context_ = connectProgramContext(loop_, &SoundOutputWatch::onContextState, this, error);
+    context_ = connectProgramContext(loop_, &SoundOutputWatch::onContextState, this, &error);
     QString failure;
     if (!context_)
         failure = error ? QString::fromUtf8(pa_strerror(error))
@@ -121,7 +117,7 @@ void SoundOutputWatch::report(bool silent) {
         return;
     warning_ = text;
     if (silent)
-        sayOnStderr(text);
+        logDesktopWarning(text);
     emit warningChanged(warning_);
 }
 
@@ -129,7 +125,8 @@ void SoundOutputWatch::unavailable(const QString& why) {
     if (loop_)
         retry_.start();
     if (!toldUnavailable_)
-        sayOnStderr(QStringLiteral("cannot tell whether the sound output is muted: %1").arg(why));
+        logDesktopWarning(
+            QStringLiteral("cannot tell whether the sound output is muted: %1").arg(why));
     toldUnavailable_ = true;
     if (!warning_.isEmpty()) {
         warning_.clear();

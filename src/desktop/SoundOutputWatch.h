@@ -26,9 +26,6 @@ public:
     // Connects to the server and reads the default output, then follows its changes.
     void start();
 
-    // The warning while the default output is muted or silent; empty otherwise.
-    QString warning() const;
-
     static QString mutedText();
 
     // How long to wait before trying a lost or missing server again.

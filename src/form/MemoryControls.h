@@ -34,7 +34,6 @@ public:
     std::string playerUrl(std::string_view player) const;
     // Every path handed to any player, oldest first.
     const std::vector<std::string>& playerHistory() const { return playerHistory_; }
-    void clearPlayerHistory() { playerHistory_.clear(); }
 
 private:
     struct State {

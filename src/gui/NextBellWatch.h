@@ -20,8 +20,6 @@ class NextBellWatch : public QObject {
 public:
     NextBellWatch(QtForm& form, const Controls& controls, const Clock& clock);
 
-    QString line() const { return line_; }
-
 private:
     void schedule();
     void update();

@@ -26,7 +26,8 @@ int toSliderValue(qint64 milliseconds) {
     return static_cast<int>(std::clamp<qint64>(milliseconds, 0, std::numeric_limits<int>::max()));
 }
 
-QString clockText(qint64 milliseconds) {
+// Minutes and seconds of the recording, "mm:ss".
+QString elapsedText(qint64 milliseconds) {
     const qint64 seconds = std::max<qint64>(milliseconds, 0) / 1000;
     return QStringLiteral("%1:%2")
         .arg(seconds / 60, 2, 10, QLatin1Char('0'))
@@ -242,7 +243,7 @@ void PlayerControls::setState(PlayState state, bool canPlay, bool canStop) {
 }
 
 void PlayerControls::setPosition(qint64 position, qint64 duration) {
-    time_->setText(QStringLiteral("%1 / %2").arg(clockText(position), clockText(duration)));
+    time_->setText(QStringLiteral("%1 / %2").arg(elapsedText(position), elapsedText(duration)));
     seek_->setRange(0, toSliderValue(duration));
     if (!seek_->isSliderDown())
         seek_->setValue(toSliderValue(position));

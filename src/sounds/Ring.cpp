@@ -13,9 +13,9 @@ namespace chimewick {
 
 std::string bellPath(std::string_view folder, std::string_view fileName) {
     std::string path(folder);
-    constexpr char separator = std::filesystem::path::preferred_separator == L'\\' ? '\\' : '/';
+    constexpr char Separator = std::filesystem::path::preferred_separator == L'\\' ? '\\' : '/';
     if (!fileName.empty() && fileName.front() == '\\') {
-        path += separator;
+        path += Separator;
         fileName.remove_prefix(1);
     }
     path += fileName;

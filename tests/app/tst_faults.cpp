@@ -40,9 +40,9 @@ bool noDialogOpen() {
 }
 
 // The real controls, noting every path the engine hands the player.
-class RingLog : public Controls {
+class PlayerPathSpy : public Controls {
 public:
-    explicit RingLog(Controls& inner) : inner_(inner) {}
+    explicit PlayerPathSpy(Controls& inner) : inner_(inner) {}
     int checkValue(std::string_view n) const override { return inner_.checkValue(n); }
     void setCheckValue(std::string_view n, int v) override { inner_.setCheckValue(n, v); }
     std::string text(std::string_view n) const override { return inner_.text(n); }
@@ -70,7 +70,7 @@ class TestFaults : public QObject {
     QString folder_;
     std::unique_ptr<QtForm> form_;
     std::unique_ptr<QtControls> controls_;
-    std::unique_ptr<RingLog> log_;
+    std::unique_ptr<PlayerPathSpy> spy_;
     SystemClock clock_;
     std::unique_ptr<Engine> engine_;
 
@@ -81,11 +81,11 @@ class TestFaults : public QObject {
         const Instant due = clock_.now() + std::chrono::seconds(2);
         controls_->setText("T1", clockText(clock_.toLocal(due)));
         controls_->setCheckValue("C1", 1);
-        const std::size_t rungBefore = log_->rings.size();
-        QTRY_VERIFY_WITH_TIMEOUT(log_->rings.size() > rungBefore, 4000);
-        QCOMPARE(QString::fromStdString(log_->rings.back()),
+        const std::size_t rungBefore = spy_->rings.size();
+        QTRY_VERIFY_WITH_TIMEOUT(spy_->rings.size() > rungBefore, 4000);
+        QCOMPARE(QString::fromStdString(spy_->rings.back()),
                  folder_ + QStringLiteral("/BellStart.wma"));
-        QCOMPARE(log_->rings.size(), rungBefore + 1);
+        QCOMPARE(spy_->rings.size(), rungBefore + 1);
         QTRY_COMPARE_WITH_TIMEOUT(form_->player()->playback()->state(),
                                   chimewick::PlayState::Playing, 3000);
     }
@@ -102,8 +102,8 @@ private slots:
 
         form_ = std::make_unique<QtForm>();
         controls_ = std::make_unique<QtControls>(*form_);
-        log_ = std::make_unique<RingLog>(*controls_);
-        engine_ = std::make_unique<Engine>(*log_, clock_, [this] { return folder_.toStdString(); });
+        spy_ = std::make_unique<PlayerPathSpy>(*controls_);
+        engine_ = std::make_unique<Engine>(*spy_, clock_, [this] { return folder_.toStdString(); });
         form_->start(engine_->actions());
         // The built-in timetable runs on the real clock: a school bell due while the
         // test runs would be taken for the test's own.

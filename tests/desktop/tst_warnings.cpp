@@ -24,8 +24,8 @@ using namespace chimewick;
 
 namespace {
 
-const QString clockLine = ClockSyncWatch::notSynchronisedText();
-const QString mutedLine = SoundOutputWatch::mutedText();
+const QString ClockLine = ClockSyncWatch::notSynchronisedText();
+const QString MutedLine = SoundOutputWatch::mutedText();
 
 // The player's display fed by standing warnings, as the program wires it.
 struct PlayerDisplay {
@@ -145,12 +145,12 @@ private slots:
 
     void standingWarningsBesideTheBellsMessage() {
         PlayerDisplay display;
-        display.warnings.set(QStringLiteral("clock"), clockLine);
-        display.warnings.set(QStringLiteral("output"), mutedLine);
+        display.warnings.set(QStringLiteral("clock"), ClockLine);
+        display.warnings.set(QStringLiteral("output"), MutedLine);
         // A bell's message replaces the last one, never the warnings.
         display.player.showNotice(QStringLiteral("Cannot play belle.wma: file not found"));
         display.player.setUrl(QStringLiteral("/nonexistent/bell.wma"));
-        QVERIFY(display.shows(clockLine + '\n' + mutedLine));
+        QVERIFY(display.shows(ClockLine + '\n' + MutedLine));
         QVERIFY(display.shows(QStringLiteral("Cannot play bell.wma")));
         QVERIFY(!display.shows(QStringLiteral("belle.wma")));
 
@@ -162,7 +162,7 @@ private slots:
         for (QLabel* label : display.player.findChildren<QLabel*>()) {
             const QString name =
                 QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
-            if (name.contains(QStringLiteral("bell.wma")) || name.contains(mutedLine)) {
+            if (name.contains(QStringLiteral("bell.wma")) || name.contains(MutedLine)) {
                 QVERIFY2(label->height() >= label->fontMetrics().lineSpacing(), qPrintable(name));
                 ++shown;
             }
@@ -170,9 +170,9 @@ private slots:
         QCOMPARE(shown, 2);
 
         display.warnings.clear(QStringLiteral("clock"));
-        QVERIFY(!display.shows(clockLine));
+        QVERIFY(!display.shows(ClockLine));
         display.warnings.set(QStringLiteral("output"), {});
-        QVERIFY(!display.shows(mutedLine));
+        QVERIFY(!display.shows(MutedLine));
         QVERIFY(display.shows(QStringLiteral("Cannot play bell.wma")));
     }
 
@@ -192,12 +192,12 @@ private slots:
         watch.start();
         if (ntp) {
             QTest::qWait(300);
-            QVERIFY(!display.shows(clockLine));
+            QVERIFY(!display.shows(ClockLine));
         }
-        QTRY_COMPARE(display.shows(clockLine), !ntp);
+        QTRY_COMPARE(display.shows(ClockLine), !ntp);
         // Followed as it changes, both ways.
         bus.setNtp(!ntp);
-        QTRY_COMPARE(display.shows(clockLine), ntp);
+        QTRY_COMPARE(display.shows(ClockLine), ntp);
     }
 
     void clockSyncUnknown_data() {
@@ -259,11 +259,11 @@ private slots:
         display.warnings.follow(QStringLiteral("output"), &watch);
         watch.start();
         QTest::qWait(300);
-        QVERIFY(!display.shows(mutedLine));
+        QVERIFY(!display.shows(MutedLine));
         QCOMPARE(pactl(silence), QString());
-        QTRY_VERIFY(display.shows(mutedLine));
+        QTRY_VERIFY(display.shows(MutedLine));
         QCOMPARE(pactl(restore), QString());
-        QTRY_VERIFY(!display.shows(mutedLine));
+        QTRY_VERIFY(!display.shows(MutedLine));
     }
 
     // A server that starts after the program, and one that goes: followed, quietly.
@@ -290,10 +290,10 @@ private slots:
                  0);
         const Awake bells(QStringLiteral("bells"));
         QCOMPARE(pactl({"set-sink-mute", "bells", "1"}), QString());
-        QTRY_VERIFY_WITH_TIMEOUT(display.shows(mutedLine), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(display.shows(MutedLine), 10000);
         QProcess::execute(QStringLiteral("bash"),
                           {nullSink, QStringLiteral("stop"), runtime.path(), server});
-        QTRY_VERIFY(!display.shows(mutedLine));
+        QTRY_VERIFY(!display.shows(MutedLine));
         // Once when there was none, once when it went, not at every try.
         QCOMPARE(capture.lines().filter(QStringLiteral("cannot tell whether the sound")).size(), 2);
     }

@@ -68,7 +68,7 @@ private:
     }
 };
 
-constexpr int playTimeout = 20000;
+constexpr int PlayTimeout = 20000;
 
 QString shipped(const QString& name) {
     return QStringLiteral(CHIMEWICK_SOUNDS_DIR "/") + name;
@@ -359,15 +359,15 @@ void TestBellPlayer::plays() {
     QCOMPARE(player.url(), path);
     QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 0 ||
                                  player.playback()->state() == PlayState::Ended,
-                             playTimeout);
+                             PlayTimeout);
     qInfo("%s: buffered and playing after %lld ms", qPrintable(shown), clock.elapsed());
     QVERIFY2(player.displayText().contains(shown), qPrintable(player.displayText()));
     if (toEnd) {
-        QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, playTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, PlayTimeout);
         QVERIFY2(player.displayText().contains(QStringLiteral("Ended")),
                  qPrintable(player.displayText()));
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, playTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, PlayTimeout);
         QCOMPARE(player.playback()->state(), PlayState::Playing);
     }
     QCOMPARE(failures.count(), 0);
@@ -450,7 +450,7 @@ void TestBellPlayer::failureIsReported() {
     QSignalSpy failures(&player, &BellPlayer::playbackFailed);
     StderrCapture capture;
     player.setUrl(path);
-    QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, playTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, PlayTimeout);
     QTest::qWait(500); // a late second report from the decoder would show here
     unreadableToRoot.reset();
     const QStringList lines = capture.lines();
@@ -471,7 +471,7 @@ void TestBellPlayer::failureIsReported() {
     // The player is not left broken: the next bell sounds.
     const QString next = shipped(QStringLiteral("bell.mp3"));
     player.setUrl(next);
-    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 0, playTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 0, PlayTimeout);
     QCOMPARE(player.playback()->state(), PlayState::Playing);
     QCOMPARE(failures.count(), 1);
     QVERIFY2(player.displayText().startsWith(QStringLiteral("bell.mp3")),
@@ -494,7 +494,7 @@ void TestBellPlayer::operatorControls() {
     QFETCH(QString, shown);
     BellPlayer player(storedSettings());
     player.setUrl(shipped(QStringLiteral("Shareera Suwatha 2.wav")));
-    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, playTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, PlayTimeout);
     for (const QString& entry : entries) {
         QAction* chosen = action(player, entry);
         QVERIFY2(chosen && chosen->isEnabled(), qPrintable(entry));
@@ -513,11 +513,11 @@ void TestBellPlayer::newFileReplacesPlayingOne() {
     const QString first = shipped(QStringLiteral("Shareera Suwatha 2.wav"));
     const QString second = shipped(QStringLiteral("NgeeMusic.mp3"));
     player.setUrl(first);
-    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 500, playTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 500, PlayTimeout);
     EndCounter ends(player);
     player.setUrl(second);
     QCOMPARE(player.url(), second);
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, playTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, PlayTimeout);
     QVERIFY2(player.displayText().startsWith(QStringLiteral("NgeeMusic.mp3")),
              qPrintable(player.displayText()));
     // Only the second recording reached its end.
@@ -540,7 +540,7 @@ void TestBellPlayer::backToBack() {
     QSignalSpy failures(&player, &BellPlayer::playbackFailed);
     player.setUrl(first);
     player.setUrl(second);
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, playTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, PlayTimeout);
     QCOMPARE(player.url(), second);
     const QString secondName = QFileInfo(second).fileName();
     QVERIFY2(player.displayText().startsWith(secondName), qPrintable(player.displayText()));
@@ -566,15 +566,15 @@ void TestBellPlayer::samePathRestarts() {
     player.setUrl(path);
     for (int ring = 1; ring < rings; ++ring) {
         if (afterEnd)
-            QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, playTimeout);
+            QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, PlayTimeout);
         else
-            QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 1200, playTimeout);
+            QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 1200, PlayTimeout);
         const qint64 duration = player.playback()->duration();
         EndCounter ends(player);
         QElapsedTimer sinceRestart;
         sinceRestart.start();
         player.setUrl(path);
-        QTRY_VERIFY_WITH_TIMEOUT(ends.ends > 0, playTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(ends.ends > 0, PlayTimeout);
         // Played on instead of restarting, it would end after the rest of the file, or at once.
         QVERIFY2(sinceRestart.elapsed() > duration - 400,
                  qPrintable(QStringLiteral("ring %1: %2 of %3 ms")
@@ -593,7 +593,7 @@ void TestBellPlayer::seekBeforeLengthIsKnownStillPlays() {
     sinceStart.start();
     player.setUrl(path);
     player.playback()->setPosition(0);
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, playTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, PlayTimeout);
     QVERIFY2(sinceStart.elapsed() > player.playback()->duration() - 400,
              qPrintable(QStringLiteral("ended after %1 of %2 ms")
                             .arg(sinceStart.elapsed())
@@ -617,7 +617,7 @@ void TestBellPlayer::seekWhileOutputJoinsDoesNotLock() {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     QVERIFY2(longest < 1000, qPrintable(QStringLiteral("a seek took %1 ms").arg(longest)));
-    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, playTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, PlayTimeout);
     QCOMPARE(player.playback()->state(), PlayState::Playing);
 }
 
@@ -661,9 +661,9 @@ void TestBellPlayer::preparedBell() {
     player.setUrl(then == QLatin1String("other") ? shipped(QStringLiteral("bell.mp3")) : path);
     QVERIFY(player.playback()->preparedFile().isEmpty());
     QTRY_VERIFY2_WITH_TIMEOUT(player.displayText().contains(shown),
-                              qPrintable(player.displayText()), playTimeout);
+                              qPrintable(player.displayText()), PlayTimeout);
     if (then != QLatin1String("break")) {
-        QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, playTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, PlayTimeout);
         // Heard at once, not as late as it was held (1.5 s).
         if (monitor.listening())
             QVERIFY2(monitor.peakDb() > -40.0 && monitor.firstAtMs(-50.0) < 1000.0,
@@ -706,7 +706,7 @@ void TestBellPlayer::recordingStartsItself() {
     Monitor monitor;
     QVERIFY(monitor.listening());
     player.setUrl(file);
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, playTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback()->state(), PlayState::Ended, PlayTimeout);
     const double first = monitor.firstAtMs(-50.0);
     const double content = monitor.firstAtMs(monitor.peakDb() - 20.0);
     QVERIFY2(first >= minSilenceMs && content - first <= maxRampMs,
@@ -726,7 +726,7 @@ void TestBellPlayer::soundSinkIsTuned() {
     BellPlayer player(storedSettings());
     for (const char* name : {"bell.mp3", "BellStart.wma"}) {
         player.setUrl(shipped(name));
-        QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, playTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, PlayTimeout);
     }
     const QStringList lines = capture.lines();
     g_signal_remove_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), hook);

@@ -23,7 +23,7 @@ using chimewick::testing::snapshot;
 namespace {
 
 // Each profile's writes in order, written out independently of the program's tables.
-const std::map<std::string, std::vector<std::string>> expectedWrites = {
+const std::map<std::string, std::vector<std::string>> ExpectedWrites = {
     {"Command2", {"setCheckValue Check1 1", "setCheckValue Check3 0"}},
     {"Command3", {"setCheckValue Check1 0", "setCheckValue Check3 1"}},
     {"Command4", {"setCheckValue Check1 0", "setCheckValue Check3 1"}},
@@ -126,7 +126,7 @@ private slots:
         ControlsSpy controls;
         click(button.toStdString(), controls);
         // Nothing is read: a profile writes whatever the boxes hold.
-        QCOMPARE(controls.log, expectedWrites.at(button.toStdString()));
+        QCOMPARE(controls.log, ExpectedWrites.at(button.toStdString()));
     }
 
     void everyTimeWrittenIsAClockTextOnSecondOne() {
@@ -159,7 +159,7 @@ private slots:
         const auto before = snapshot(controls.memory);
         click(button.toStdString(), controls);
         std::set<std::string> written;
-        for (const std::string& write : expectedWrites.at(button.toStdString()))
+        for (const std::string& write : ExpectedWrites.at(button.toStdString()))
             written.insert(controlOf(write));
         for (const std::string& name : changed(before, snapshot(controls.memory)))
             QVERIFY2(written.contains(name), name.c_str());
@@ -174,7 +174,7 @@ private slots:
         const auto once = snapshot(controls.memory);
         controls.log.clear();
         click(button.toStdString(), controls);
-        QCOMPARE(controls.log, expectedWrites.at(button.toStdString()));
+        QCOMPARE(controls.log, ExpectedWrites.at(button.toStdString()));
         QCOMPARE(snapshot(controls.memory), once);
     }
 
@@ -305,7 +305,7 @@ private slots:
     void aFailingWriteStopsTheProfileThere() {
         QFETCH(QString, button);
         QFETCH(int, failing);
-        const std::vector<std::string>& writes = expectedWrites.at(button.toStdString());
+        const std::vector<std::string>& writes = ExpectedWrites.at(button.toStdString());
         const auto made = writes.begin() + (failing - 1);
         ControlsSpy controls;
         controls.failOn(*made);

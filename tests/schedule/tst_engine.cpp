@@ -17,10 +17,10 @@ using chimewick::testing::ControlsSpy;
 
 namespace {
 
-constexpr char sep = std::filesystem::path::preferred_separator == L'\\' ? '\\' : '/';
+constexpr char Separator = std::filesystem::path::preferred_separator == L'\\' ? '\\' : '/';
 
 std::string inFolder(std::string_view file) {
-    return "/opt/school bells" + std::string(1, sep) + std::string(file);
+    return "/opt/school bells" + std::string(1, Separator) + std::string(file);
 }
 
 // The whole engine over in-memory controls, on Monday 7 December 2026 at 07:00:00.
@@ -44,7 +44,7 @@ struct Rig {
     std::vector<std::string> played() const {
         std::vector<std::string> out;
         for (const std::string& path : controls.memory.playerHistory())
-            out.push_back(path.substr(path.rfind(sep) + 1));
+            out.push_back(path.substr(path.rfind(Separator) + 1));
         return out;
     }
     bool isGreen(std::string_view box) const {
@@ -103,10 +103,11 @@ private slots:
         engine.run("cmd5_Click");
         engine.run("Command8_Click");
         QCOMPARE(reads, 3);
-        QCOMPARE(controls.memory.playerHistory(),
-                 (std::vector<std::string>{"/mnt/bells1" + std::string(1, sep) + "pgee.mp3",
-                                           "/mnt/bells2" + std::string(1, sep) + "pgee.mp3",
-                                           "/mnt/bells3" + std::string(1, sep) + "pirith.mp3"}));
+        QCOMPARE(
+            controls.memory.playerHistory(),
+            (std::vector<std::string>{"/mnt/bells1" + std::string(1, Separator) + "pgee.mp3",
+                                      "/mnt/bells2" + std::string(1, Separator) + "pgee.mp3",
+                                      "/mnt/bells3" + std::string(1, Separator) + "pirith.mp3"}));
     }
 
     // The tick rings a slot by running the bell button's own click action. The folder does

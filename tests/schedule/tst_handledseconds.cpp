@@ -12,7 +12,7 @@ using namespace std::chrono;
 
 namespace {
 
-const Instant t0 = sys_days{year{2026} / December / 7} + hours{7};
+const Instant Morning = sys_days{year{2026} / December / 7} + hours{7};
 
 } // namespace
 
@@ -22,83 +22,83 @@ class TestHandledSeconds : public QObject {
 private slots:
     void startsEmpty() {
         const HandledSeconds handled;
-        QVERIFY(!handled.contains(t0));
+        QVERIFY(!handled.contains(Morning));
         QCOMPARE(handled.runCount(), std::size_t{0});
     }
 
     void remembersWhatWasAdded() {
         HandledSeconds handled;
-        handled.add(t0);
-        QVERIFY(handled.contains(t0));
-        QVERIFY(!handled.contains(t0 - seconds{1}));
-        QVERIFY(!handled.contains(t0 + seconds{1}));
+        handled.add(Morning);
+        QVERIFY(handled.contains(Morning));
+        QVERIFY(!handled.contains(Morning - seconds{1}));
+        QVERIFY(!handled.contains(Morning + seconds{1}));
     }
 
     void addingASecondTwiceChangesNothing() {
         HandledSeconds handled;
-        handled.add(t0);
-        handled.add(t0);
+        handled.add(Morning);
+        handled.add(Morning);
         QCOMPARE(handled.runCount(), std::size_t{1});
-        QVERIFY(handled.contains(t0));
+        QVERIFY(handled.contains(Morning));
     }
 
     void consecutiveSecondsMakeOneRun() {
         HandledSeconds handled;
         for (int i = 0; i < 24 * 60 * 60; ++i)
-            handled.add(t0 + seconds{i});
+            handled.add(Morning + seconds{i});
         QCOMPARE(handled.runCount(), std::size_t{1});
-        QVERIFY(handled.contains(t0));
-        QVERIFY(handled.contains(t0 + seconds{24 * 60 * 60 - 1}));
-        QVERIFY(!handled.contains(t0 + seconds{24 * 60 * 60}));
-        QVERIFY(!handled.contains(t0 - seconds{1}));
+        QVERIFY(handled.contains(Morning));
+        QVERIFY(handled.contains(Morning + seconds{24 * 60 * 60 - 1}));
+        QVERIFY(!handled.contains(Morning + seconds{24 * 60 * 60}));
+        QVERIFY(!handled.contains(Morning - seconds{1}));
     }
 
     void runsJoinFromEitherSide() {
         HandledSeconds handled;
-        handled.add(t0 + seconds{5});
-        handled.add(t0 + seconds{4}); // joins the run that follows
+        handled.add(Morning + seconds{5});
+        handled.add(Morning + seconds{4}); // joins the run that follows
         QCOMPARE(handled.runCount(), std::size_t{1});
-        handled.add(t0 + seconds{7});
+        handled.add(Morning + seconds{7});
         QCOMPARE(handled.runCount(), std::size_t{2});
-        handled.add(t0 + seconds{6}); // bridges two runs
+        handled.add(Morning + seconds{6}); // bridges two runs
         QCOMPARE(handled.runCount(), std::size_t{1});
         for (int i = 4; i <= 7; ++i)
-            QVERIFY(handled.contains(t0 + seconds{i}));
-        QVERIFY(!handled.contains(t0 + seconds{3}));
-        QVERIFY(!handled.contains(t0 + seconds{8}));
+            QVERIFY(handled.contains(Morning + seconds{i}));
+        QVERIFY(!handled.contains(Morning + seconds{3}));
+        QVERIFY(!handled.contains(Morning + seconds{8}));
     }
 
     void gapsStaySeparate() {
         HandledSeconds handled;
-        handled.add(t0 + seconds{10});
-        handled.add(t0);
-        handled.add(t0 + seconds{20});
+        handled.add(Morning + seconds{10});
+        handled.add(Morning);
+        handled.add(Morning + seconds{20});
         QCOMPARE(handled.runCount(), std::size_t{3});
-        QVERIFY(handled.contains(t0));
-        QVERIFY(handled.contains(t0 + seconds{10}));
-        QVERIFY(handled.contains(t0 + seconds{20}));
-        QVERIFY(!handled.contains(t0 + seconds{5}));
-        QVERIFY(!handled.contains(t0 + seconds{15}));
-        QVERIFY(!handled.contains(t0 + seconds{25}));
+        QVERIFY(handled.contains(Morning));
+        QVERIFY(handled.contains(Morning + seconds{10}));
+        QVERIFY(handled.contains(Morning + seconds{20}));
+        QVERIFY(!handled.contains(Morning + seconds{5}));
+        QVERIFY(!handled.contains(Morning + seconds{15}));
+        QVERIFY(!handled.contains(Morning + seconds{25}));
     }
 
     // A clock set back by up to two days still finds the seconds it handled.
     void remembersTwoDays() {
         HandledSeconds handled;
-        handled.add(t0);
-        handled.add(t0 + days{2});
-        QVERIFY(handled.contains(t0));
+        handled.add(Morning);
+        handled.add(Morning + days{2});
+        QVERIFY(handled.contains(Morning));
         QCOMPARE(handled.runCount(), std::size_t{2});
     }
 
     void forgetsRunsOlderThanTwoDays() {
         HandledSeconds handled;
-        handled.add(t0);
-        handled.add(t0 + seconds{1});
-        handled.add(t0 + days{2} + seconds{2});
-        QVERIFY(!handled.contains(t0));
-        QVERIFY(!handled.contains(t0 + seconds{1}));
-        QVERIFY(handled.contains(t0 + days{2} + seconds{2}));
+        handled.add(Morning);
+        handled.add(Morning + seconds{1});
+        handled.add(Morning + days{2} + seconds{2});
+        QVERIFY(!handled.contains(Morning));
+        QVERIFY(!handled.contains(Morning + seconds{1}));
+        QVERIFY(handled.contains(Morning + days{2} + seconds{2}));
         QCOMPARE(handled.runCount(), std::size_t{1});
     }
 
@@ -108,10 +108,10 @@ private slots:
         const int span = 3 * 24 * 60 * 60;
         for (int i = 0; i < span; ++i)
             if (i % 3600 != 0) // one second an hour goes unhandled
-                handled.add(t0 + seconds{i});
+                handled.add(Morning + seconds{i});
         QVERIFY(handled.runCount() <= 2 * 24 + 1);
-        QVERIFY(handled.contains(t0 + seconds{span - 1}));
-        QVERIFY(!handled.contains(t0 + seconds{3600}));
+        QVERIFY(handled.contains(Morning + seconds{span - 1}));
+        QVERIFY(!handled.contains(Morning + seconds{3600}));
     }
 };
 

@@ -84,7 +84,7 @@ struct WeekdayActions {
 };
 
 // What each weekday action writes, written out by hand.
-const std::map<QString, std::vector<std::string>> writesOf = {
+const std::map<QString, std::vector<std::string>> WritesOf = {
     {"Command2_Click", {"setCheckValue Check1 1", "setCheckValue Check3 0"}},
     {"Command3_Click", {"setCheckValue Check1 0", "setCheckValue Check3 1"}},
     {"Command4_Click", {"setCheckValue Check1 0", "setCheckValue Check3 1"}},
@@ -121,7 +121,7 @@ private slots:
         QFETCH(QStringList, ran);
         std::vector<std::string> writes;
         for (const QString& action : ran)
-            writes.insert(writes.end(), writesOf.at(action).begin(), writesOf.at(action).end());
+            writes.insert(writes.end(), WritesOf.at(action).begin(), WritesOf.at(action).end());
         for (const char* time : {"00:00:00", "07:30:00", "12:00:00", "23:59:59"}) {
             const SteppingClock clock({moment(date + " " + time)});
             WeekdayActions actions;

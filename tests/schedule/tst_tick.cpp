@@ -26,7 +26,7 @@ using chimewick::testing::ReferenceSlots;
 
 namespace {
 
-const std::string green = std::to_string(HighlightGreen);
+const std::string Green = std::to_string(HighlightGreen);
 
 Instant utc(int hour, int minute, int second, unsigned d = 7) {
     return sys_days{year{2026} / December / std::chrono::day{d}} + hours{hour} + minutes{minute} +
@@ -132,7 +132,7 @@ private slots:
             expected.push_back("text " + std::string(slot.timeBox));
             if (std::string_view(slot.timeBox) == "T1") {
                 expected.push_back("ring Command23");
-                expected.push_back("setBackColor T1 " + green);
+                expected.push_back("setBackColor T1 " + Green);
             }
         }
         std::vector<std::string> seen;
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(rig.controls.logOf("setBackColor ").size(), expected.size());
         QCOMPARE(rig.controls.logOf("ring ").size(), expected.size());
         for (const std::string& entry : rig.controls.logOf("setBackColor "))
-            QVERIFY2(entry.ends_with(" " + green), entry.c_str());
+            QVERIFY2(entry.ends_with(" " + Green), entry.c_str());
     }
 
     void aSlotThatIsOffNeverRings() {
@@ -333,7 +333,7 @@ private slots:
             const std::string button = ring.section(' ', 0, 0).toStdString();
             rung.push_back(clock.toStdString() + " " + button);
             effects.push_back("ring " + button);
-            effects.push_back("setBackColor " + ring.section(' ', 1).toStdString() + " " + green);
+            effects.push_back("setBackColor " + ring.section(' ', 1).toStdString() + " " + Green);
         }
         QCOMPARE(rig.rung, rung);
         QCOMPARE(rig.controls.writes(), effects);

@@ -288,7 +288,7 @@ struct DueBell {
 };
 
 // clang-format off
-const DueBell week[] = {
+const DueBell Week[] = {
     // Monday 23, "Monday Thursday" over the built-in times.
     {23, "07:25:01 AM", "BellStart.wma",       Rings,  -1, "School Start"},
     {23, "07:26:01 AM", "sb.wma",              Silent, -1, "Arrenge Bell 1 is off"},
@@ -450,7 +450,7 @@ void WeekSoak::initTestCase() {
         // Two minutes either side of every time in the table (a bell rings within a minute
         // of its time, late), of every disturbance, and of the change to summer time.
         const auto around = [&](Millis moment) { timer.stayAwake(moment - 2min, moment + 2min); };
-        for (const DueBell& bell : week)
+        for (const DueBell& bell : Week)
             around(Millis{dueMoment(bell.day, QString::fromLatin1(bell.time))});
         around(at(23, 6, 0, 0));
         around(at(23, 8, 45, 0));
@@ -536,7 +536,7 @@ void WeekSoak::dueBellRingsOnceUnlessInAGap_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("rings");
     QTest::addColumn<int>("lag");
-    for (const DueBell& bell : week)
+    for (const DueBell& bell : Week)
         QTest::addRow("%u %s %s", bell.day, bell.time, bell.note)
             << bell.day << QString::fromLatin1(bell.time) << QString::fromLatin1(bell.file)
             << (bell.outcome == Rings) << bell.lag;
@@ -573,7 +573,7 @@ void WeekSoak::everyRingWasDue() {
             return bell.outcome == Rings && matches(ring, bell.day, QString::fromLatin1(bell.time),
                                                     QString::fromLatin1(bell.file));
         };
-        QVERIFY2(std::any_of(std::begin(week), std::end(week), isDue),
+        QVERIFY2(std::any_of(std::begin(Week), std::end(Week), isDue),
                  qPrintable(QStringLiteral("unexpected ring at %1 UTC showing %2: %3")
                                 .arg(utcText(ring.at), QString::fromStdString(ring.shown),
                                      QString::fromStdString(ring.path))));

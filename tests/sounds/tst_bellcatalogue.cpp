@@ -26,7 +26,7 @@ namespace {
 const std::string Folder = "/home/school office/Chime Wick";
 
 // The separator that takes the place of the file name's leading backslash.
-constexpr char sep = std::filesystem::path::preferred_separator == L'\\' ? '\\' : '/';
+constexpr char Separator = std::filesystem::path::preferred_separator == L'\\' ? '\\' : '/';
 
 std::string extensionOf(std::string_view fileName) {
     const auto dot = fileName.rfind('.');
@@ -74,7 +74,7 @@ private slots:
         });
         QCOMPARE(folderReads, 0);
         engine.run(name + "_Click");
-        QCOMPARE(controls.log, std::vector<std::string>{"setPlayerUrl wmp " + Folder + sep +
+        QCOMPARE(controls.log, std::vector<std::string>{"setPlayerUrl wmp " + Folder + Separator +
                                                         fileName.mid(1).toStdString()});
         QCOMPARE(folderReads, 1);
     }

@@ -17,10 +17,10 @@ using chimewick::testing::ControlsSpy;
 namespace {
 
 // The separator that takes the place of the file name's leading backslash.
-constexpr char sep = std::filesystem::path::preferred_separator == L'\\' ? '\\' : '/';
+constexpr char Separator = std::filesystem::path::preferred_separator == L'\\' ? '\\' : '/';
 
 std::string joined(std::string folder, std::string rest) {
-    return folder + sep + rest;
+    return folder + Separator + rest;
 }
 
 ProgramFolder fixedFolder(std::string folder) {
@@ -99,7 +99,7 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QString, path);
         QCOMPARE(bellPath(folder.toStdString(), fileName.toStdString()),
-                 path.replace(QLatin1Char('|'), QLatin1Char(sep)).toStdString());
+                 path.replace(QLatin1Char('|'), QLatin1Char(Separator)).toStdString());
     }
 
     // --- ringing ---

@@ -39,8 +39,9 @@ namespace chimewick::testing {
 // The window's controls in memory, with a log of every operation in the order made:
 // "checkValue C1", "text T1", "setCheckValue Check1 1", "setText Text1 07:25:01 AM",
 // "setBackColor T1 65280", "setEnabled Command1 1", "setPlayerUrl wmp /folder/bell.mp3".
-// failOn(prefix) makes the operation whose log entry starts with prefix throw a
-// ControlError, logged but without effect; with nth, only its nth occurrence (from 1).
+// failOn(prefix) makes the operation whose log entry is prefix, or prefix and a blank and
+// more, throw a ControlError, logged but without effect; with nth, only its nth occurrence
+// (from 1). Whole names only: "setBackColor T1" is not T10's.
 class ControlsSpy : public Controls {
 public:
     MemoryControls memory;
@@ -109,13 +110,17 @@ private:
             note(operation + std::string(control), !logReads);
     }
     void note(std::string entry, bool leaveOut = false) const {
-        const bool fails =
-            !failPrefix_.empty() && entry.starts_with(failPrefix_) && ++failSeen_ == failNth_;
+        const bool fails = !failPrefix_.empty() && failsOn(entry) && ++failSeen_ == failNth_;
         const std::string message = fails ? "injected failure at '" + entry + "'" : std::string();
         if (!leaveOut)
             log.push_back(std::move(entry));
         if (fails)
             throw ControlError(message);
+    }
+
+    bool failsOn(std::string_view entry) const {
+        return entry.starts_with(failPrefix_) &&
+               (entry.size() == failPrefix_.size() || entry[failPrefix_.size()] == ' ');
     }
 
     std::string failPrefix_;
