@@ -71,29 +71,19 @@ void ClockSyncWatch::apply(const QVariantMap& properties) {
     const auto synchronised = properties.constFind(QStringLiteral("NTPSynchronized"));
     if (synchronised == properties.cend())
         return;
-    toldUnavailable_ = false;
     const QString text = synchronised->toBool() ? QString() : notSynchronisedText();
-    if (text == warning_)
-        return;
-    warning_ = text;
-    if (!text.isEmpty()) {
-        const bool ntpOn = properties.value(QStringLiteral("NTP"), true).toBool();
-        logDesktopWarning(ntpOn ? text : text + QStringLiteral(" (network time is switched off)"));
-    }
-    emit warningChanged(warning_);
+    const bool ntpOn = properties.value(QStringLiteral("NTP"), true).toBool();
+    if (warning_.known(text,
+                       ntpOn ? text : text + QStringLiteral(" (network time is switched off)")))
+        emit warningChanged(warning_.text());
 }
 
 void ClockSyncWatch::unavailable(const QString& why) {
     // Said once, not at every re-read; and nothing is shown, since nothing is known.
-    if (!toldUnavailable_)
-        logDesktopWarning(
+    if (warning_.unknown(
             QStringLiteral("cannot tell whether the clock is synchronised with network time: %1")
-                .arg(why));
-    toldUnavailable_ = true;
-    if (!warning_.isEmpty()) {
-        warning_.clear();
-        emit warningChanged(warning_);
-    }
+                .arg(why)))
+        emit warningChanged(warning_.text());
 }
 
 } // namespace chimewick

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "StandingWarnings.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
@@ -40,8 +42,7 @@ private:
 
     QDBusConnection bus_;
     QTimer recheck_;
-    QString warning_;
-    bool toldUnavailable_ = false;
+    WatchedWarning warning_;
 };
 
 } // namespace chimewick

@@ -111,27 +111,16 @@ void SoundOutputWatch::queryDefaultSink() {
 }
 
 void SoundOutputWatch::report(bool silent) {
-    toldUnavailable_ = false;
-    const QString text = silent ? mutedText() : QString();
-    if (text == warning_)
-        return;
-    warning_ = text;
-    if (silent)
-        logDesktopWarning(text);
-    emit warningChanged(warning_);
+    if (warning_.known(silent ? mutedText() : QString()))
+        emit warningChanged(warning_.text());
 }
 
 void SoundOutputWatch::unavailable(const QString& why) {
     if (loop_)
         retry_.start();
-    if (!toldUnavailable_)
-        logDesktopWarning(
-            QStringLiteral("cannot tell whether the sound output is muted: %1").arg(why));
-    toldUnavailable_ = true;
-    if (!warning_.isEmpty()) {
-        warning_.clear();
-        emit warningChanged(warning_);
-    }
+    if (warning_.unknown(
+            QStringLiteral("cannot tell whether the sound output is muted: %1").arg(why)))
+        emit warningChanged(warning_.text());
 }
 
 } // namespace chimewick

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "StandingWarnings.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -45,8 +47,7 @@ private:
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     QTimer retry_;
-    QString warning_;
-    bool toldUnavailable_ = false;
+    WatchedWarning warning_;
 };
 
 } // namespace chimewick

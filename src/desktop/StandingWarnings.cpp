@@ -3,7 +3,10 @@
 
 #include "StandingWarnings.h"
 
+#include "DesktopLog.h"
+
 #include <QStringList>
+#include <utility>
 
 namespace chimewick {
 
@@ -29,6 +32,25 @@ QString StandingWarnings::text() const {
     for (const auto& [key, line] : warnings_)
         lines << line;
     return lines.join(QLatin1Char('\n'));
+}
+
+bool WatchedWarning::known(const QString& text, const QString& line) {
+    toldUnknown_ = false;
+    if (text == text_)
+        return false;
+    text_ = text;
+    if (!text.isEmpty())
+        logDesktopWarning(line);
+    return true;
+}
+
+bool WatchedWarning::unknown(const QString& why) {
+    if (!std::exchange(toldUnknown_, true))
+        logDesktopWarning(why);
+    if (text_.isEmpty())
+        return false;
+    text_.clear();
+    return true;
 }
 
 } // namespace chimewick

@@ -37,4 +37,20 @@ private:
     std::map<QString, QString> warnings_;
 };
 
+// What a watch of the desktop knows of its one condition. A warning that appears is said once
+// on standard error; while nothing can be known, why is said once and no warning is shown,
+// since none is known. Each call returns whether the warning shown changed.
+class WatchedWarning {
+public:
+    // text: the warning, empty while all is well; line: what standard error says of it.
+    bool known(const QString& text, const QString& line);
+    bool known(const QString& text) { return known(text, text); }
+    bool unknown(const QString& why);
+    const QString& text() const { return text_; }
+
+private:
+    QString text_;
+    bool toldUnknown_ = false;
+};
+
 } // namespace chimewick
