@@ -161,7 +161,7 @@ struct BellButtonData {
 };
 
 // clang-format off
-const BellButtonData upperBellRow[] = {
+const BellButtonData UpperBellRow[] = {
     {"cmd1",      "Periad Bell",         120,  735,  rgb(255, 192, 192), 47},
     {"cmd",       "O/E Bell",            840,  735,  rgb(255, 255, 128), 55},
     {"Command20", "Short Bell",          1560, 855,  rgb(224, 224, 224), 104},
@@ -174,7 +174,7 @@ const BellButtonData upperBellRow[] = {
     {"cmd15",     "End Gatha",           8400, 735,  rgb(255, 128, 0),   52},
 };
 
-const BellButtonData lowerBellRow[] = {
+const BellButtonData LowerBellRow[] = {
     {"Command8",  "Perith",          120,  735,  rgb(255, 128, 128), 80},
     {"Command9",  "Parisara Geeya",  840,  735,  rgb(128, 255, 128), 81},
     {"Command21", "Hodama Lamaya",   1560, 735,  rgb(192, 64, 0),    105},
@@ -257,8 +257,8 @@ const std::vector<Entry>& windowEntries() {
         button("Command22", "Frame4", "3.30 PM Day", {2520, 1920, 1335, 975}, rgb(128, 255, 255),
                106),
         // The bell frame: two rows of buttons.
-        BellButtons{upperBellRow, UpperBellTop},
-        BellButtons{lowerBellRow, LowerBellTop},
+        BellButtons{UpperBellRow, UpperBellTop},
+        BellButtons{LowerBellRow, LowerBellTop},
     };
     return entries;
 }
