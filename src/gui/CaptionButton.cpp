@@ -33,10 +33,6 @@ QRect CaptionButton::captionRect() const {
     return rect().adjusted(2, 2, -2, -2);
 }
 
-double CaptionButton::contrast(const QColor& a, const QColor& b) {
-    return chimewick::contrast(a, b);
-}
-
 QColor CaptionButton::captionColor() const {
     if (!face_)
         return palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,

@@ -25,8 +25,6 @@ public:
 
     // The caption's colour on a disabled face: a grey that still reads against it.
     static QColor disabledCaptionColor(const QColor& face);
-    // The ratio of relative luminances, from 1 (none) to 21 (black on white).
-    static double contrast(const QColor& a, const QColor& b);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
