@@ -37,8 +37,8 @@ void BellPreparer::check() {
         player_.prepare({});
         return;
     }
-    const Bell& bell = bellOfButton(next->slot->bellButton);
-    player_.prepare(QString::fromStdString(bellPath(folder_(), bell.fileName)));
+    player_.prepare(
+        QString::fromStdString(bellFile(folder_, bellOfButton(next->slot->bellButton))));
 }
 
 } // namespace chimewick
