@@ -7,6 +7,7 @@
 #include "ClockSyncWatch.h"
 #include "Engine.h"
 #include "ExecutableFolder.h"
+#include "NextBellLine.h"
 #include "NextBellWatch.h"
 #include "OutputKeepAwake.h"
 #include "QtControls.h"
@@ -176,7 +177,11 @@ int main(int argc, char* argv[]) {
     engine.setDayNotice([&form](const std::string& line) {
         form.player()->setDayNotice(QString::fromStdString(line));
     });
+    // One next bell, worked out at the tick's second and after every timetable edit: named in
+    // the player's display, and opened a few seconds ahead, so its second finds it ready.
     const chimewick::NextBellWatch nextBell(form, controls, clock);
+    const chimewick::NextBellLine nextBellLine(nextBell, *form.player());
+    const chimewick::BellPreparer preparer(nextBell, programFolder, *form.player());
 
     // What would make every bell wrong stays in the player's display while it lasts.
     chimewick::StandingWarnings warnings;
@@ -190,9 +195,6 @@ int main(int argc, char* argv[]) {
     clockSync.start();
     soundOutput.start();
     form.start(engine.actions());
-    // The next bell opens a few seconds ahead, so its second finds it ready to sound.
-    chimewick::BellPreparer preparer(controls, clock, programFolder, *form.player());
-    preparer.start();
     QObject::connect(&instance, &chimewick::SingleInstance::showRequested, &form,
                      [&form](const QString& token) { bringForward(form, token); });
     const chimewick::SleepHolds awake; // for the life of the window

@@ -13,7 +13,6 @@
 #include "WidgetText.h"
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -146,8 +145,7 @@ BellPlayer* makePlayer(QWidget* parent) {
 
 } // namespace
 
-QtForm::QtForm(QWidget* parent)
-    : QWidget(parent), wallClock_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+QtForm::QtForm(QWidget* parent) : QWidget(parent) {
     const FormSpec& form = form1();
     setObjectName(qs(form.name));
     setWindowTitle(qs(form.caption));
@@ -157,11 +155,7 @@ QtForm::QtForm(QWidget* parent)
     buildControls();
     buildTabOrder();
 
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        // Re-armed first, from the wall clock, so a slow tick never shifts the next one.
-        armTimer();
+    connect(&secondTimer_, &SecondTimer::secondBegun, this, [this] {
         if (!timerAction_.empty())
             dispatch(timerAction_);
     });
@@ -255,7 +249,7 @@ void QtForm::start(const ActionTable& actions) {
         if (b.event == EventKind::Load)
             dispatch(b.action);
     showCentred();
-    armTimer();
+    secondTimer_.start();
 }
 
 void QtForm::bind(const ActionTable& actions) {
@@ -319,27 +313,9 @@ void QtForm::report(const std::string& message) {
         player_->showNotice(QString::fromStdString(message));
 }
 
-int QtForm::millisecondsToNextSecond(std::int64_t nowMsSinceEpoch) {
-    // A little past the boundary, so the clock already reads the new second.
-    constexpr int Margin = 2;
-    return 1000 - static_cast<int>(nowMsSinceEpoch % 1000) + Margin;
-}
-
 void QtForm::dispatch(std::string_view action) {
     if (actions_)
         dispatchAction(*actions_, action, [this](const std::string& message) { report(message); });
-}
-
-void QtForm::setWallClock(std::function<std::int64_t()> nowMsSinceEpoch) {
-    wallClock_ = std::move(nowMsSinceEpoch);
-}
-
-int QtForm::timerInterval() const {
-    return timer_.interval();
-}
-
-void QtForm::armTimer() {
-    timer_.start(millisecondsToNextSecond(wallClock_()));
 }
 
 } // namespace chimewick

@@ -4,12 +4,11 @@
 #pragma once
 
 #include "ActionTable.h"
+#include "SecondTimer.h"
 #include "WindowDescription.h"
 
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -42,13 +41,8 @@ public:
     // Where failures of actions and of the player are reported besides standard error.
     void report(const std::string& message);
 
-    // Milliseconds from a moment to just after the next whole second of the wall clock.
-    static int millisecondsToNextSecond(std::int64_t nowMsSinceEpoch);
-
-    // The wall clock the timer aligns to, in milliseconds since the epoch (tests hand in
-    // their own), and the wait the timer was last armed with.
-    void setWallClock(std::function<std::int64_t()> nowMsSinceEpoch);
-    int timerInterval() const;
+    // The clock's timer, which runs the timer action just after each whole second.
+    SecondTimer& secondTimer() { return secondTimer_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -62,14 +56,12 @@ private:
     void showCentred();
     void centreFrame();
     void dispatch(std::string_view action);
-    void armTimer();
 
     std::map<std::string, QPointer<QWidget>, std::less<>> widgets_;
     QPointer<BellPlayer> player_;
     const ActionTable* actions_ = nullptr;
     std::string timerAction_;
-    QTimer timer_;
-    std::function<std::int64_t()> wallClock_;
+    SecondTimer secondTimer_;
     bool awaitingFrame_ = false; // centred once more when the window manager adds its frame
 };
 

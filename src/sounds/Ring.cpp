@@ -22,6 +22,10 @@ std::string bellPath(std::string_view folder, std::string_view fileName) {
     return path;
 }
 
+std::string bellFile(const ProgramFolder& folder, const Bell& bell) {
+    return bellPath(folder(), bell.fileName);
+}
+
 Ringer::Ringer(Controls& controls, ProgramFolder folder)
     : controls_(controls), folder_(std::move(folder)) {
     if (!folder_)
@@ -29,7 +33,7 @@ Ringer::Ringer(Controls& controls, ProgramFolder folder)
 }
 
 void Ringer::ring(const Bell& bell) {
-    controls_.setPlayerUrl("wmp", bellPath(folder_(), bell.fileName));
+    controls_.setPlayerUrl("wmp", bellFile(folder_, bell));
 }
 
 } // namespace chimewick

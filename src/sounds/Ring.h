@@ -22,6 +22,10 @@ using ProgramFolder = std::function<std::string()>;
 // system's separator; the rest of the name is used exactly as written.
 std::string bellPath(std::string_view folder, std::string_view fileName);
 
+// The path of a bell's recording in the program's folder, asked of the folder now: what the
+// ring hands the player, and what is held ready for it, so that the two always match.
+std::string bellFile(const ProgramFolder& folder, const Bell& bell);
+
 // Rings bells by handing their recordings to the player "wmp". It neither checks the file
 // nor waits for the sound: the player takes the path and plays it on its own.
 class Ringer {

@@ -4,6 +4,7 @@
 #include "BellPlayer.h"
 #include "Engine.h"
 #include "FakeClock.h"
+#include "NextBellLine.h"
 #include "NextBellWatch.h"
 #include "QtControls.h"
 #include "QtForm.h"
@@ -30,6 +31,7 @@ class TestOfficeLines : public QObject {
         RingLog log{qEnvironmentVariableIsSet("CHIMEWICK_TEST_JOURNAL")}; // a journal of the test's
         Engine engine;
         NextBellWatch watch{form, controls, clock};
+        NextBellLine nextLine{watch, *form.player()};
         explicit Program(const QString& folder)
             : engine(
                   controls, clock, [folder] { return folder.toStdString(); },

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -106,6 +107,44 @@ gboolean collectSink(GSignalInvocationHint*, guint count, const GValue* values, 
         sinks << GST_ELEMENT(gst_object_ref(element));
     }
     return TRUE;
+}
+
+// What the pipelines of the process take in: how many elements, and the pipelines themselves.
+struct Made {
+    std::mutex mutex;
+    int elements = 0;
+    QList<GstObject*> pipelines;
+} made;
+gboolean countMade(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
+    if (count < 1)
+        return TRUE;
+    auto* top = GST_OBJECT(gst_object_ref(g_value_get_object(&values[0])));
+    while (GstObject* parent = gst_object_get_parent(top)) {
+        gst_object_unref(top);
+        top = parent;
+    }
+    const std::lock_guard lock(made.mutex);
+    ++made.elements;
+    // A bin fills itself before it has a place: only a pipeline is a top.
+    if (GST_IS_PIPELINE(top) && !made.pipelines.contains(top))
+        made.pipelines << top;
+    else
+        gst_object_unref(top);
+    return TRUE;
+}
+
+// The sound server's streams by their numbers; none without a server.
+QStringList serverStreams() {
+    if (!qEnvironmentVariableIsSet("CHIMEWICK_SOUND_SERVER"))
+        return {};
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {"list", "short", "sink-inputs"});
+    pactl.waitForFinished(5000);
+    QStringList numbers;
+    for (const QString& line :
+         QString::fromUtf8(pactl.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts))
+        numbers << line.section(u'\t', 0, 0);
+    return numbers;
 }
 
 // Counts the recordings the player plays to their end from the moment it is made.
@@ -201,6 +240,7 @@ private slots:
     void seekWhileOutputJoinsDoesNotLock();
     void preparedBell_data();
     void preparedBell();
+    void heldBellIsTheOneRung();
     void recordingStartsItself_data();
     void recordingStartsItself();
 };
@@ -669,6 +709,42 @@ void TestBellPlayer::preparedBell() {
             QVERIFY2(monitor.peakDb() > -40.0 && monitor.firstAtMs(-50.0) < 1000.0,
                      qPrintable(QStringLiteral("heard after %1 ms").arg(monitor.firstAtMs(-50.0))));
     }
+}
+
+// Handed over, the bell held ready is the one that sounds: no new pipeline, element or
+// sound-server stream is made for it.
+void TestBellPlayer::heldBellIsTheOneRung() {
+    QVERIFY(gst_init_check(nullptr, nullptr, nullptr));
+    const guint signal = g_signal_lookup("element-added", GST_TYPE_BIN);
+    const gulong hook = g_signal_add_emission_hook(signal, 0, countMade, nullptr, nullptr);
+    const auto forget = qScopeGuard([&] {
+        g_signal_remove_emission_hook(signal, hook);
+        const std::lock_guard lock(made.mutex);
+        for (GstObject* pipeline : std::exchange(made.pipelines, {}))
+            gst_object_unref(pipeline);
+        made.elements = 0;
+    });
+    const QString path = shipped(QStringLiteral("bell.mp3"));
+    BellPlayer player(storedSettings());
+    player.playback()->prepare(path);
+    // Held: its one pipeline paused at the first sample, its output open.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [] {
+            const std::lock_guard lock(made.mutex);
+            return made.pipelines.size() == 1 && GST_STATE(made.pipelines[0]) == GST_STATE_PAUSED &&
+                   GST_STATE_PENDING(made.pipelines[0]) == GST_STATE_VOID_PENDING;
+        }(),
+        PlayTimeout);
+    const int elements = made.elements;
+    const QStringList streams = serverStreams();
+    // Through a server, the held bell's stream is open already.
+    QVERIFY(!streams.isEmpty() || !qEnvironmentVariableIsSet("CHIMEWICK_SOUND_SERVER"));
+    player.setUrl(path);
+    QTRY_VERIFY_WITH_TIMEOUT(player.playback()->position() > 300, PlayTimeout);
+    const std::lock_guard lock(made.mutex);
+    QCOMPARE(made.pipelines.size(), 1);
+    QCOMPARE(made.elements, elements);
+    QCOMPARE(serverStreams(), streams);
 }
 
 // What is heard first is the recording: not the decoder's lead-in (the shipped WMA bells once

@@ -6,37 +6,41 @@
 #include "Ring.h"
 
 #include <QObject>
-#include <QTimer>
+#include <memory>
 
 namespace chimewick {
 
 class BellPlayer;
 class Clock;
 class Controls;
+class NextBellWatch;
 
 // Keeps the timetable's next bell ready in the player a few seconds before its second, so
-// that when the tick rings it only its start remains. The timetable is asked afresh every
-// second, so a timetable edit, a profile or a manual ring is followed within one; a bell
-// held ready but not rung is dropped unheard.
+// that when the tick rings it only its start remains. It follows the next-bell watch, so a
+// timetable edit, a profile or a manual ring is followed by the next second at the latest;
+// a bell held ready but not rung is dropped unheard.
 class BellPreparer : public QObject {
     Q_OBJECT
 public:
     // How long before its second a bell is opened: ample for the slowest decoder to start.
     static constexpr int LeadSeconds = 3;
 
+    BellPreparer(const NextBellWatch& next, ProgramFolder folder, BellPlayer& player,
+                 QObject* parent = nullptr);
+    // For a caller with no watch of its own: follows one on the player's window.
     BellPreparer(const Controls& controls, const Clock& clock, ProgramFolder folder,
                  BellPlayer& player, QObject* parent = nullptr);
+    ~BellPreparer() override;
 
-    // Checks now, then every second.
+    // Looks at once, rather than at the watch's next change.
     void start();
     void check();
 
 private:
-    const Controls& controls_;
-    const Clock& clock_;
+    std::unique_ptr<NextBellWatch> ownWatch_;
+    const NextBellWatch& next_;
     ProgramFolder folder_;
     BellPlayer& player_;
-    QTimer timer_;
 };
 
 } // namespace chimewick

@@ -4,7 +4,7 @@
 #include "RingLog.h"
 
 #include "BellPlayer.h"
-#include "DesktopLog.h"
+#include "RingCategory.h"
 
 namespace chimewick {
 
@@ -24,7 +24,7 @@ RingLog::RingLog(bool journal) : journal_(journal && journalWanted()) {}
 
 void RingLog::record(const RingRecord& record) {
     const std::string line = ringLine(record);
-    qCInfo(desktopLog).noquote() << QString::fromStdString(line);
+    qCInfo(ringCategory).noquote() << QString::fromStdString(line);
     lastFields_ = journalFields(record);
     if (journal_)
         sendToJournal(line, Priority::Info, lastFields_);

@@ -1,0 +1,21 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "NextBellLine.h"
+
+#include "BellPlayer.h"
+#include "NextBellWatch.h"
+
+namespace chimewick {
+
+NextBellLine::NextBellLine(const NextBellWatch& watch, BellPlayer& player)
+    : watch_(watch), player_(player) {
+    connect(&watch_, &NextBellWatch::changed, this, &NextBellLine::update);
+}
+
+void NextBellLine::update() {
+    line_ = QString::fromStdString(nextBellLine(watch_.next(), watch_.from()));
+    player_.setNextBell(line_);
+}
+
+} // namespace chimewick

@@ -1,0 +1,30 @@
+// SPDX-FileCopyrightText: Chimewick developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace chimewick {
+
+class BellPlayer;
+class NextBellWatch;
+
+// Keeps the player's line of the next bell true to the watch.
+class NextBellLine : public QObject {
+    Q_OBJECT
+public:
+    NextBellLine(const NextBellWatch& watch, BellPlayer& player);
+
+    QString line() const { return line_; }
+
+private:
+    void update();
+
+    const NextBellWatch& watch_;
+    BellPlayer& player_;
+    QString line_;
+};
+
+} // namespace chimewick
