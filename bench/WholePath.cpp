@@ -11,6 +11,7 @@
 #include "EventWait.h"
 #include "ForwardingControls.h"
 #include "Listener.h"
+#include "NextBellWatch.h"
 #include "Playback.h"
 #include "QtControls.h"
 #include "QtForm.h"
@@ -139,8 +140,9 @@ int runWholePath(int argc, char** argv, int rings) {
     const chimewick::SystemClock clock;
     chimewick::Engine engine(controls, clock, [folderText] { return folderText; });
     form.start(engine.actions());
+    const chimewick::NextBellWatch nextBell(form, qtControls, clock);
     chimewick::BellPreparer preparer(
-        qtControls, clock, [folderText] { return folderText; }, *form.player());
+        nextBell, [folderText] { return folderText; }, *form.player());
     preparer.start();
     // Only the operator's slots ring.
     for (const chimewick::ScheduleSlot& slot : chimewick::scheduleSlots())

@@ -17,16 +17,6 @@ BellPreparer::BellPreparer(const NextBellWatch& next, ProgramFolder folder, Bell
     connect(&next_, &NextBellWatch::changed, this, &BellPreparer::check);
 }
 
-BellPreparer::BellPreparer(const Controls& controls, const Clock& clock, ProgramFolder folder,
-                           BellPlayer& player, QObject* parent)
-    : QObject(parent),
-      ownWatch_(std::make_unique<NextBellWatch>(*player.window(), controls, clock)),
-      next_(*ownWatch_), folder_(std::move(folder)), player_(player) {
-    connect(&next_, &NextBellWatch::changed, this, &BellPreparer::check);
-}
-
-BellPreparer::~BellPreparer() = default;
-
 void BellPreparer::start() {
     check();
 }

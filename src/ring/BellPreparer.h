@@ -6,13 +6,10 @@
 #include "Ring.h"
 
 #include <QObject>
-#include <memory>
 
 namespace chimewick {
 
 class BellPlayer;
-class Clock;
-class Controls;
 class NextBellWatch;
 
 // Keeps the timetable's next bell ready in the player a few seconds before its second, so
@@ -27,17 +24,12 @@ public:
 
     BellPreparer(const NextBellWatch& next, ProgramFolder folder, BellPlayer& player,
                  QObject* parent = nullptr);
-    // For a caller with no watch of its own: follows one on the player's window.
-    BellPreparer(const Controls& controls, const Clock& clock, ProgramFolder folder,
-                 BellPlayer& player, QObject* parent = nullptr);
-    ~BellPreparer() override;
 
     // Looks at once, rather than at the watch's next change.
     void start();
     void check();
 
 private:
-    std::unique_ptr<NextBellWatch> ownWatch_;
     const NextBellWatch& next_;
     ProgramFolder folder_;
     BellPlayer& player_;

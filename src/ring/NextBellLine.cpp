@@ -14,8 +14,7 @@ NextBellLine::NextBellLine(const NextBellWatch& watch, BellPlayer& player)
 }
 
 void NextBellLine::update() {
-    line_ = QString::fromStdString(nextBellLine(watch_.next(), watch_.from()));
-    player_.setNextBell(line_);
+    player_.setNextBell(QString::fromStdString(nextBellLine(watch_.next(), watch_.from())));
 }
 
 } // namespace chimewick

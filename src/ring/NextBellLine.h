@@ -17,14 +17,11 @@ class NextBellLine : public QObject {
 public:
     NextBellLine(const NextBellWatch& watch, BellPlayer& player);
 
-    QString line() const { return line_; }
-
 private:
     void update();
 
     const NextBellWatch& watch_;
     BellPlayer& player_;
-    QString line_;
 };
 
 } // namespace chimewick
