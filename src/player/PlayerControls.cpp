@@ -150,8 +150,7 @@ QFrame* PlayerControls::makeDisplay() {
 
 void PlayerControls::makeActions() {
     playAction_ = new QAction(this);
-    stopAction_ =
-        new QAction(iconInTextColour(this, QStyle::SP_MediaStop), QStringLiteral("Stop"), this);
+    stopAction_ = new QAction(tintedIcon(QStyle::SP_MediaStop), QStringLiteral("Stop"), this);
     muteAction_ = new QAction(QStringLiteral("Mute"), this);
     muteAction_->setCheckable(true);
     auto* volumeUp = new QAction(QStringLiteral("Volume up"), this);
@@ -236,8 +235,7 @@ void PlayerControls::setState(PlayState state, bool canPlay, bool canStop) {
     state_->setText(texts[static_cast<int>(state)]);
     const bool playing = state == PlayState::Playing;
     playAction_->setText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
-    playAction_->setIcon(
-        iconInTextColour(this, playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    playAction_->setIcon(tintedIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     playAction_->setEnabled(canPlay);
     stopAction_->setEnabled(canStop);
 }
@@ -259,8 +257,17 @@ void PlayerControls::setVolume(int percent, bool muted) {
     const QSignalBlocker muteBlocker(muteAction_);
     muteAction_->setChecked(muted);
     muteAction_->setText(muted ? QStringLiteral("Unmute") : QStringLiteral("Mute"));
-    muteAction_->setIcon(
-        iconInTextColour(this, muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    muteAction_->setIcon(tintedIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+}
+
+QIcon PlayerControls::tintedIcon(QStyle::StandardPixmap which) {
+    // Made once for each icon and colour: an icon made afresh at every refresh (four a second
+    // while a bell plays) left its pixmaps in the toolkit's cache, some 30 kB a bell.
+    const QRgb colour = palette().color(QPalette::ButtonText).rgba();
+    auto [it, made] = tintedIcons_.try_emplace(which);
+    if (made || it->second.colour != colour)
+        it->second = {colour, iconInTextColour(this, which)};
+    return it->second.icon;
 }
 
 QString PlayerControls::displayText() const {

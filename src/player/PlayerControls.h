@@ -5,7 +5,10 @@
 
 #include "Playback.h"
 
+#include <QIcon>
+#include <QStyle>
 #include <QWidget>
+#include <map>
 
 class QAction;
 class QFrame;
@@ -58,11 +61,18 @@ private:
     void makeButtonsAndSliders();
     void layOut(QFrame* display);
     static void showLine(QLabel* line, const QString& text);
+    // A media icon drawn in the palette's button text colour.
+    QIcon tintedIcon(QStyle::StandardPixmap which);
 
     QLabel* title_ = nullptr;
     QLabel* warnings_ = nullptr;
     QLabel* nextBell_ = nullptr;
     QLabel* dayNotice_ = nullptr;
+    struct TintedIcon {
+        QRgb colour = 0;
+        QIcon icon;
+    };
+    std::map<QStyle::StandardPixmap, TintedIcon> tintedIcons_;
     QLabel* state_ = nullptr;
     QLabel* time_ = nullptr;
     QSlider* seek_ = nullptr;

@@ -224,6 +224,7 @@ private slots:
     void settingsAreApplied();
     void contextMenuActions_data();
     void contextMenuActions();
+    void refreshesMakeNoNewIcons();
     void silentUntilFirstFile();
     void plays_data();
     void plays();
@@ -330,6 +331,33 @@ void TestBellPlayer::contextMenuActions() {
     QCOMPARE(player.playback()->isMuted(), muted);
     QVERIFY(action(player, QStringLiteral("Play")));
     QVERIFY(action(player, QStringLiteral("Stop")));
+}
+
+// The display is refreshed four times a second while a bell plays: each new icon left its
+// pixmaps in the toolkit's cache, so the same state must show the same icon. A new palette
+// still gets icons of its own colour.
+void TestBellPlayer::refreshesMakeNoNewIcons() {
+    BellPlayer player(storedSettings());
+    chimewick::PlayerControls& controls = *player.controls();
+    const auto iconKeys = [&controls] {
+        QList<qint64> keys;
+        for (const QAction* action : controls.actions())
+            keys << action->icon().cacheKey();
+        return keys;
+    };
+    const QList<qint64> first = iconKeys();
+    for (int i = 0; i < 20; ++i) {
+        controls.setState(i % 2 ? PlayState::Playing : PlayState::Stopped, true, true);
+        controls.setVolume(50, i % 2 == 1);
+    }
+    controls.setState(PlayState::Stopped, true, true);
+    controls.setVolume(50, false);
+    QCOMPARE(iconKeys(), first);
+    QPalette palette = controls.palette();
+    palette.setColor(QPalette::ButtonText, Qt::magenta);
+    controls.setPalette(palette);
+    controls.setVolume(50, false);
+    QVERIFY(iconKeys() != first);
 }
 
 void TestBellPlayer::silentUntilFirstFile() {
