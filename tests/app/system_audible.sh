@@ -21,7 +21,9 @@ libfaketime=$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime.so.1$' | head
 [[ -n "$libfaketime" ]] || { echo "system_audible: libfaketime is missing" >&2; exit 1; }
 # The sanitizer runtime refuses to start behind a preloaded faketime, and preloaded
 # ahead of it the two deadlock at start-up; the strict build hears the bell instead.
-if ldd "$program" | grep -q 'libasan\.so'; then
+# grep reads to the end: one that stopped at the first match could leave ldd to die of a
+# closed pipe, failing the pipeline under pipefail, and the sanitizer build unskipped.
+if ldd "$program" | grep 'libasan\.so' >/dev/null; then
   echo "system_audible: skipped in a sanitizer build, which cannot run under faketime"
   exit 77
 fi
@@ -50,10 +52,10 @@ parec -d bells.monitor --format=s16le --rate=$rate --channels=1 --latency-msec=1
 listener=$!
 # Listening once the server lists the recording stream of the listener.
 for _ in $(seq 100); do
-  pactl list source-outputs | grep -q "application.process.id = \"$listener\"" && break
+  pactl list source-outputs | grep "application.process.id = \"$listener\"" >/dev/null && break
   sleep 0.1
 done
-pactl list source-outputs | grep -q "application.process.id = \"$listener\"" ||
+pactl list source-outputs | grep "application.process.id = \"$listener\"" >/dev/null ||
   fail "the listener did not start recording at the sink"
 
 # Monday 7 December 2026, three seconds before "07:25:01 AM", the school start bell. With

@@ -59,8 +59,8 @@ close_and_wait() {
 if [[ $case != centred_bare ]]; then
   openbox --sm-disable &
   pids+=($!)
-  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "the window manager did not start"
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null && break; sleep 0.1; done
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null || fail "the window manager did not start"
 fi
 
 case $case in

@@ -76,8 +76,9 @@ double relativeLuminance(const QColor& c) {
 }
 
 double contrastRatio(const QColor& a, const QColor& b) {
-    const auto [darker, lighter] = std::minmax(relativeLuminance(a), relativeLuminance(b));
-    return (lighter + 0.05) / (darker + 0.05);
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 QString focusName() {
