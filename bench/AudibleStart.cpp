@@ -10,7 +10,6 @@
 #include "Stats.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
@@ -21,21 +20,6 @@
 #include <vector>
 
 namespace bench {
-
-namespace {
-
-// Resident memory of this process, MB.
-double residentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
-    return 0;
-}
-
-} // namespace
 
 int runAudibleStart(int argc, char** argv, const char* label, const std::vector<std::string>& files,
                     int settleMs, bool viaPaplay) {

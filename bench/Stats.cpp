@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <string>
 
 namespace bench {
 
@@ -30,6 +32,14 @@ double wallMs() {
 
 double monotonicMs() {
     return msOf(CLOCK_MONOTONIC);
+}
+
+double residentMb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS:"))
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
 }
 
 Summary summarize(std::vector<double> values) {

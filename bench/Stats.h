@@ -13,6 +13,9 @@ namespace bench {
 double wallMs();
 double monotonicMs();
 
+// Resident memory of this process (VmRSS), MB.
+double residentMb();
+
 struct Summary {
     std::size_t count = 0;
     double min = 0;

@@ -12,11 +12,14 @@
 #      second's start to the first sound at the sink, beside paplay's start as a yardstick.
 #   6. both sound servers, PulseAudio and PipeWire (pipewire, wireplumber, pipewire-pulse on a
 #      private runtime folder and session bus), each started here: the listener checked
-#      against a click, the whole path to the recording's own sound, a soak of rings, and the
-#      idle cost of the program and of the server. With BEFORE_BIN set to the bin folder of an
-#      earlier build (see bench/README.md), its whole path is measured on each server too.
+#      against a click, the whole path to the recording's own sound, a soak of rings (with the
+#      bench's memory at its 100th ring and its last), the program's memory over 450 presses
+#      of its bell buttons (bench/program_memory.sh), and the idle cost of the program and of
+#      the server. With BEFORE_BIN set to the bin folder of an earlier build (see
+#      bench/README.md), its whole path is measured on each server too.
 # Prints the figures and one summary at the end. Installs nothing: scripts/install-deps.sh
-# does. Takes about twenty minutes (SOAK_RINGS=500 a server; fewer for a quick look).
+# does. Takes about 80 minutes, an hour of it the soaks (SOAK_RINGS=3000 a server; fewer for a
+# quick look).
 #
 #   bench/run.sh [BUILD_DIR]        (default: build/bench)
 set -euo pipefail
@@ -136,7 +139,7 @@ whole=$(result "$work/whole.out")
 echo
 echo "== 6. both sound servers"
 pulseaudio --kill 2>/dev/null || true
-soak_rings=${SOAK_RINGS:-500}
+soak_rings=${SOAK_RINGS:-3000}
 server_pids=()
 start_server() { # pulseaudio|pipewire
     export XDG_RUNTIME_DIR=$work/runtime-$1
@@ -181,6 +184,7 @@ for server in pulseaudio pipewire; do
     fi
     echo "  soak, $soak_rings rings:"
     "${xvfb[@]}" "$bin/chimewick_bench" soak "$soak_rings" 2>"$work/$server.soak.err" | tee "$work/$server.soak" | grep -v '^RESULT'
+    "$root/bench/program_memory.sh" current "$bin" | tee "$work/$server.memory" | grep -v '^RESULT'
     # Idle: the program with no bell due, 60 s, and the server beside it.
     "${xvfb[@]}" env FAKETIME="@$quiet" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
         sh -c 'echo $$ >"$1"; exec "$2"' sh "$work/$server.pid" "$bin/chimewick" >/dev/null 2>&1 &
@@ -241,5 +245,7 @@ for server in pulseaudio pipewire; do
         printf '%-44s %8s %8s %8s\n' "  $server before, the first sound" "$(field "$b" first)" "$(field "$b" later_median)" "$(field "$b" later_max)"
     fi
     k=$(result "$work/$server.soak")
-    echo "  $server soak: $(field "$k" rings) rings, $(field "$k" silent) silent, $(field "$k" cut) cut; idle: program $(field "$r" idle_cpu) %, server $(field "$r" server_cpu) % of a core; program $(field "$r" rss) MB"
+    echo "  $server soak: $(field "$k" rings) rings, $(field "$k" silent) silent, $(field "$k" cut) cut; resident memory $(field "$k" rss100) MB at ring 100, $(field "$k" rsslast) MB at the last; idle: program $(field "$r" idle_cpu) %, server $(field "$r" server_cpu) % of a core; program $(field "$r" rss) MB"
+    m=$(result "$work/$server.memory")
+    echo "  $server program over $(field "$m" presses) presses ($(field "$m" rang) rang): resident memory $(field "$m" rss50) MB after press 50, $(field "$m" rsslast) MB after the last, growth $(field "$m" growth) MB"
 done
