@@ -104,7 +104,7 @@ void OutputKeepAwake::follow(const pa_server_info& server) {
     if (stream_) {
         const pa_stream_state_t state = pa_stream_get_state(stream_);
         if (state == PA_STREAM_CREATING)
-            return;
+            return; // looked at again once ready (onStreamState)
         const char* device = state == PA_STREAM_READY ? pa_stream_get_device_name(stream_) : "";
         if (state == PA_STREAM_READY && server.default_sink_name && device &&
             std::strcmp(device, server.default_sink_name) == 0)
@@ -143,6 +143,10 @@ void OutputKeepAwake::onStreamState(pa_stream* stream, void* self) {
                 awake->failures_ = 0;
             },
             Qt::QueuedConnection);
+        // A change of default while the stream was being made was passed over: asked again
+        // now, so the stream follows it rather than staying on the output it was opened on.
+        if (stream == awake->stream_)
+            awake->queryDefault();
         break;
     case PA_STREAM_FAILED:
     case PA_STREAM_TERMINATED:
