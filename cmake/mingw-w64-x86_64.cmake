@@ -17,5 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The C++ runtime linked in, so the program needs no MinGW DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# The C++ runtime linked in, so a program needs no MinGW DLLs beside it; unless it loads Qt's
+# DLLs, which use the shared runtime: then it shares theirs rather than carry a second copy.
+if(NOT CHIMEWICK_MINGW_SHARED_RUNTIME)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+endif()
