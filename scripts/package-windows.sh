@@ -54,8 +54,10 @@ rm -f "$packages/$name.msi" "$packages/$name.zip"
     ../../../data/icons/chimewick.ico >chimewick.wxs &&
   wixl -a x64 -o "../packages/$name.msi" chimewick.wxs)
 # wixl has no conditions: the start at login is given its condition in the MSI's own table.
-msibuild "$packages/$name.msi" \
-  -q "UPDATE \`Component\` SET \`Condition\` = 'AUTOSTART = \"1\"' WHERE \`Component\` = 'cmp_autostart'"
+# A component whose condition is false is left alone, so the uninstall (REMOVE="ALL") must
+# meet it too, or the start at login would outlive the program.
+msibuild "$packages/$name.msi" -q "UPDATE \`Component\` SET \`Condition\` = \
+'AUTOSTART = \"1\" OR REMOVE = \"ALL\"' WHERE \`Component\` = 'cmp_autostart'"
 (cd build/windows/stage && cmake -E tar cf "../packages/$name.zip" --format=zip Chimewick)
 
 ls -l "$packages/$name.msi" "$packages/$name.zip" >&2

@@ -24,7 +24,9 @@ export HOME=$state/home XDG_RUNTIME_DIR=$state/runtime
 # Qt writes its lines to the debugger rather than to standard error when there is no console.
 export QT_FORCE_STDERR_LOGGING=1
 folder=$WINEPREFIX/drive_c/Program\ Files/Chimewick
-menu=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Chimewick.lnk
+# The Start-menu entry: every user's, or under Wine, which takes the installing user's Start
+# menu for it, that user's.
+menu_entry() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Chimewick.lnk' | grep . ; }
 run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 
 case $step in
@@ -53,7 +55,7 @@ install)
   [[ -f $folder/chimewick.exe ]] || fail "no chimewick.exe in Program Files\\Chimewick"
   recordings=$(find "$folder" -maxdepth 1 \( -name '*.wma' -o -name '*.mp3' -o -name '*.wav' \) | wc -l)
   ((recordings == 26)) || fail "$recordings recordings beside the program, not 26"
-  [[ -f $menu ]] || fail "no Start-menu entry"
+  menu_entry >/dev/null || fail "no Start-menu entry"
   wine reg query "$run_key" /v Chimewick 2>/dev/null | grep -i 'chimewick\.exe' >/dev/null ||
     fail "AUTOSTART=1 did not set the start at login"
   echo "wine install: the program, its 26 recordings, a Start-menu entry and the start at login"
@@ -159,7 +161,7 @@ uninstall)
     fail "msiexec /x ended with status $?: $(tail -5 "$state/uninstall.log")"
   left=()
   [[ ! -e $folder ]] || left+=("Program Files\\Chimewick: $(cd "$folder" && find . | head -5 | tr '\n' ' ')")
-  [[ ! -e $menu ]] || left+=("the Start-menu entry")
+  ! menu_entry >/dev/null || left+=("the Start-menu entry")
   ! wine reg query "$run_key" /v Chimewick >/dev/null 2>&1 || left+=("the start at login")
   ! wine reg query 'HKLM\Software\Chimewick' >/dev/null 2>&1 || left+=("HKLM\\Software\\Chimewick")
   ((${#left[@]} == 0)) || fail "left after the uninstall: ${left[*]}"
