@@ -13,9 +13,9 @@ namespace chimewick {
 // Keeps the sound server's default output from suspending while it lives: an HDMI receiver
 // or an amplifier woken by a bell mutes or fades in its first seconds. It holds a stream of
 // silence on the default output, never paused, whose silence the server makes itself, so it
-// costs next to nothing. It follows a change of the default output, an output unplugged and a
-// server that restarts or starts late; without a server it waits quietly, as the output watch
-// already says so.
+// costs next to nothing; no bell ever plays through it. It follows a change of the default
+// output, an output unplugged and a server that restarts or starts late (on Windows, an output
+// device that comes later); without one it waits quietly, as the output watch already says so.
 class OutputKeepAwake : public QObject {
     Q_OBJECT
 public:
