@@ -8,17 +8,16 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-
-struct pa_threaded_mainloop;
-struct pa_context;
+#include <memory>
 
 namespace chimewick {
 
 // Watches the default output of the sound server that the player plays through: muted or
 // turned to zero there, every bell plays into silence without failing, so the operator is
 // told while it lasts. It follows the server's own change events, including a change of the
-// default output. With no server it says so once on standard error, stays quiet, and tries
-// again now and then: the server may start after the program, or restart under it.
+// default output. With no server (or, on Windows, no output device) it says so once on
+// standard error, stays quiet, and tries again now and then: the server may start after the
+// program, or restart under it.
 class SoundOutputWatch : public QObject {
     Q_OBJECT
 public:
@@ -37,15 +36,19 @@ signals:
     void warningChanged(const QString& text);
 
 private:
-    // Called from the sound server's thread; each hands its news to the object's thread.
-    static void onContextState(pa_context* context, void* self);
+    // The system's own client of its sound server (SoundOutputWatch_linux.cpp: PulseAudio,
+    // SoundOutputWatch_windows.cpp: Core Audio). Its callbacks come on the server's threads;
+    // each hands its news to the object's thread, to the two below.
+    struct System;
     void connectToServer();
-    void queryDefaultSink();
-    void report(bool silent);
-    void unavailable(const QString& why);
 
-    pa_threaded_mainloop* loop_ = nullptr;
-    pa_context* context_ = nullptr;
+    // On the object's thread (SoundOutputWatch.cpp). retry: whether connectToServer may be
+    // tried again, which it may not when the client itself could not start.
+    void setUpRetry();
+    void report(bool silent);
+    void unavailable(const QString& why, bool retry = true);
+
+    std::unique_ptr<System> system_;
     QTimer retry_;
     WatchedWarning warning_;
 };

@@ -20,10 +20,13 @@ std::vector<std::string> journalFields(const RingRecord& record);
 // The record of every bell rung, so the office can tell whether the 10:30 bell rang: one
 // line a ring through the program's logging category, and where the systemd journal runs
 // and standard error is no terminal, the same line in the journal under the identifier
-// "chimewick", with the slot, the time text and the file as fields. Nothing is read back.
+// "chimewick", with the slot, the time text and the file as fields. On Windows the same line
+// goes to the Application event log under the source "Chimewick" (a warning for a recording
+// that cannot be played), the fields as the event's further strings. Nothing is read back.
 class RingLog {
 public:
-    // journal: whether the journal may be used at all (tests keep their lines off the host's).
+    // journal: whether the journal, or on Windows the event log, may be used at all (tests keep
+    // their lines off the host's).
     explicit RingLog(bool journal = true);
 
     void record(const RingRecord& record);
@@ -37,7 +40,8 @@ private:
 
     void recordFailure(const QString& message);
     // Whether the journal takes the lines here, and the sending: RingLog_journal.cpp where
-    // the build has libsystemd, RingLog_nojournal.cpp where it has not.
+    // the build has libsystemd, RingLog_nojournal.cpp where it has not, RingLog_windows.cpp
+    // (the event log) on Windows.
     static bool journalWanted();
     static void sendToJournal(const std::string& message, Priority priority,
                               const std::vector<std::string>& fields);
