@@ -11,7 +11,8 @@ set(CMAKE_C_COMPILER ${triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+# Besides the compiler's own folder, what CMAKE_PREFIX_PATH names: Qt for Windows, built apart.
+set(CMAKE_FIND_ROOT_PATH /usr/${triple} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

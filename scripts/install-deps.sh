@@ -5,8 +5,10 @@
 
 # Installs the Debian 12 packages Chimewick needs to build, run, test and make its
 # bell sounds. Safe to run again: it installs only what is missing.
-# Usage: scripts/install-deps.sh [--run]   (--run: only what building and running the
-#                                           program needs, as scripts/run.sh asks)
+# Usage: scripts/install-deps.sh [--run|--windows]
+#        --run: only what building and running the program needs, as scripts/run.sh asks
+#        --windows: only what building Qt and the program for Windows and packing them needs,
+#                   as scripts/package-windows.sh asks
 set -euo pipefail
 
 # What the program is built with and what it loads at run time, as the package says too.
@@ -19,7 +21,16 @@ packages=(
   # a virtual X display where there is none
   xvfb xauth
 )
-if [[ ${1:-} != --run ]]; then
+# Qt for Windows from Debian's source (fetched and unpacked by apt-get source, built with the
+# machine's Qt tools), the MinGW-w64 compiler, and the MSI's and zip's makers.
+windows=(
+  qt6-base-dev-tools dpkg-dev xz-utils ninja-build cmake
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  wixl msitools python3
+)
+if [[ ${1:-} == --windows ]]; then
+  packages=("${windows[@]}")
+elif [[ ${1:-} != --run ]]; then
   packages+=(
     # headless checks: a sound server with a null sink, screenshots, clicks
     pulseaudio pulseaudio-utils imagemagick xdotool x11-utils faketime strace
@@ -45,8 +56,9 @@ if [[ ${1:-} != --run ]]; then
     openbox weston qt6-wayland
     # a journal of the test's own (journald, journalctl) to read the record of bells rung
     systemd
-    # the Windows build of the core layers
-    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    # the Windows program and its installer; under Wine, with the sound of its decoder (Wine's
+    # Media Foundation decodes with the machine's GStreamer) and the resources read back
+    "${windows[@]}" wine wine64 python3-pefile
   )
 fi
 
