@@ -28,10 +28,12 @@ constexpr int EndHoldMs = 500;
 QString fileProblem(QString& path) {
     QFileInfo info(path);
     if (!info.exists()) {
-        const auto match = findRecording(QFile::encodeName(path).toStdString());
+        // Through Qt's own conversions to and from the system's paths: bytes here, UTF-16 on
+        // Windows.
+        const auto match = findRecording(info.filesystemFilePath());
         if (!match)
             return QStringLiteral("file not found");
-        path = QFile::decodeName(match->c_str());
+        path = QFileInfo(*match).filePath();
         info.setFile(path);
     }
     if (info.isDir())
