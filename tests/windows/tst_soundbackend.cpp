@@ -11,8 +11,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -108,6 +110,37 @@ void playsToTheEnd(const QString& sounds) {
     }
 }
 
+// Recordings from other encoders, in other formats and layouts, open with their length (as
+// ffprobe gives it, 0 where it gives none that holds), and the shortest play to their end.
+// An odd file name is opened as it is.
+void otherRecordingsOpen(const QString& sounds, const QString& others) {
+    const struct {
+        const char* name;
+        qint64 length;
+    } files[] = {{"silence-1.wma", 3712}, {"lossless.wma", 3549},     {"alaw.wav", 3550},
+                 {"uint8we.wav", 2936},   {"float64.wav", 97},        {"xing.mp3", 2052},
+                 {"bladeenc.mp3", 3552},  {"zero-size-chunk.wav", 5}, {"lame_vbr.mp3", 0},
+                 {"mpeg2.mp3", 0}};
+    for (const auto& file : files) {
+        Bell bell(others + file.name);
+        const bool opened = bell.opened() && bell.backend->isOpen();
+        const qint64 length = bell.backend->duration();
+        if (length < 200) {
+            bell.backend->play();
+            waitFor([&] { return bell.has("ended"); }, 2000);
+        }
+        check(opened && length > 0 && (file.length == 0 || qAbs(length - file.length) <= 30) &&
+                  (length >= 200 || bell.has("ended")),
+              QStringLiteral("%1: %2 ms, %3").arg(file.name).arg(length).arg(bell.said.join(", ")));
+    }
+
+    QTemporaryDir folder;
+    const QString odd = folder.filePath(QStringLiteral("Pāsala ශ්‍රී # per%20cent.wav"));
+    QFile::copy(sounds + "Shareera Suwatha 2.wav", odd);
+    Bell bell(odd);
+    check(bell.opened() && bell.backend->isOpen(), QFileInfo(odd).fileName() + " opened");
+}
+
 // A seek asked before the file is open starts it there; a pause holds the place; a seek after
 // the end plays on from there, as a repeated bell does; a faster rate ends sooner.
 void seeksAndPauses(const QString& sounds) {
@@ -197,6 +230,7 @@ int main(int argc, char* argv[]) {
     } else if (args.size() == 2) {
         const QString sounds = args[0] + '/';
         playsToTheEnd(sounds);
+        otherRecordingsOpen(sounds, args[1] + '/');
         seeksAndPauses(sounds);
         failsAndCloses(sounds, args[1] + '/');
     } else {
