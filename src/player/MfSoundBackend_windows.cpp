@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -42,7 +43,8 @@ namespace {
 // shared mode. Neither MFPlay nor the Media Engine: a player of our own is what lets the
 // output be filled before the bell is due, so that play() has nothing left to do but start it.
 // Sound written into an output that already runs is heard late by an amount that differs from
-// stream to stream; an output filled ahead and then started is heard at once.
+// stream to stream (12 to 96 ms under Wine); an output filled ahead and then started is heard
+// at once.
 //
 // Each bell has a thread of its own that owns every COM object of the bell: it decodes, readies
 // the output, and then feeds it. The object's thread only asks, through Shared, and hears back
@@ -215,6 +217,8 @@ private:
     bool decodeUpTo(qint64 frame);
     bool openOutput(double rate);
     void closeOutput();
+    bool reopenOutput(double rate, qint64 frame);
+    bool recover(HRESULT hr, const QString& what);
     bool fill();
     bool applyVolume(const Asked& a);
     bool start(bool running);
@@ -252,6 +256,8 @@ private:
     qint64 written_ = 0; // frames written to the output since
     bool running_ = false;
     bool atEnd_ = false;
+    qint64 lastHeard_ = 0; // the last frame known heard, for when the output cannot say
+    int recoveries_ = 0;
 
     // What has been done of what was asked.
     int seekCount_ = 0;
@@ -502,6 +508,27 @@ void Engine::closeOutput() {
     running_ = false;
 }
 
+// A new output, filled from the frame on; started again by the loop if the bell is to play.
+bool Engine::reopenOutput(double rate, qint64 frame) {
+    closeOutput();
+    if (!openOutput(rate))
+        return false;
+    base_ = frame;
+    lastHeard_ = frame;
+    return applyVolume(asked()) && fill();
+}
+
+// An output that went away (a device unplugged, or the one a held bell was readied on) is
+// replaced by the system's default output, and the bell goes on from where it was heard; an
+// output that keeps going away, or any other fault, is a bell that cannot sound.
+bool Engine::recover(HRESULT hr, const QString& what) {
+    if (hr != AUDCLNT_E_DEVICE_INVALIDATED || ++recoveries_ > 2) {
+        fail(NoOutput, what, hr);
+        return false;
+    }
+    return reopenOutput(rateApplied_, lastHeard_);
+}
+
 // Writes as much of the recording as the output has room for.
 bool Engine::fill() {
     UINT32 padding = 0;
@@ -509,17 +536,13 @@ bool Engine::fill() {
     const qint64 next = base_ + written_;
     const qint64 count = std::min(static_cast<qint64>(bufferFrames_) - static_cast<qint64>(padding),
                                   frames() - next);
-    if (failed(hr) || count <= 0) {
-        if (failed(hr))
-            fail(NoOutput, QStringLiteral("the sound output went away"), hr);
-        return !failed(hr);
-    }
+    if (!failed(hr) && count <= 0)
+        return true;
     BYTE* data = nullptr;
-    hr = render_->GetBuffer(static_cast<UINT32>(count), &data);
-    if (failed(hr)) {
-        fail(NoOutput, QStringLiteral("the sound output went away"), hr);
-        return false;
-    }
+    if (!failed(hr))
+        hr = render_->GetBuffer(static_cast<UINT32>(count), &data);
+    if (failed(hr))
+        return recover(hr, QStringLiteral("the sound output went away"));
     std::memcpy(data, samples_.data() + next * channels_,
                 static_cast<std::size_t>(count * channels_) * sizeof(qint16));
     render_->ReleaseBuffer(static_cast<UINT32>(count), 0);
@@ -547,8 +570,11 @@ bool Engine::start(bool running) {
         return true;
     const HRESULT hr = running ? client_->Start() : client_->Stop();
     if (failed(hr)) {
-        fail(NoOutput, QStringLiteral("the sound output did not start"), hr);
-        return false;
+        // A new output, if the old one went away: started on the loop's next round.
+        if (!recover(hr, QStringLiteral("the sound output did not start")))
+            return false;
+        if (running)
+            return true;
     }
     running_ = running;
     tell([running](MfSoundBackend& b) { b.onPlayingChanged(running); });
@@ -562,18 +588,18 @@ bool Engine::seekTo(qint64 milliseconds) {
     if (!decodeUpTo(frame + 1))
         return false;
     const bool was = running_;
+    atEnd_ = false;
+    lastHeard_ = std::min(frame, frames());
     if (was)
         client_->Stop();
     const HRESULT hr = client_->Reset();
-    if (failed(hr)) {
-        fail(NoOutput, QStringLiteral("the sound output could not be emptied"), hr);
-        return false;
-    }
-    base_ = std::min(frame, frames());
+    if (failed(hr))
+        return recover(hr, QStringLiteral("the sound output could not be emptied"));
+    base_ = lastHeard_;
     written_ = 0;
-    atEnd_ = false;
     if (!fill())
         return false;
+    // Not started: the loop starts it on its next round.
     if (was && failed(client_->Start()))
         running_ = false;
     return true;
@@ -581,9 +607,9 @@ bool Engine::seekTo(qint64 milliseconds) {
 
 qint64 Engine::heardFrame() {
     UINT32 padding = 0;
-    if (failed(client_->GetCurrentPadding(&padding)))
-        padding = 0;
-    return base_ + written_ - padding;
+    if (!failed(client_->GetCurrentPadding(&padding)))
+        lastHeard_ = base_ + written_ - padding;
+    return lastHeard_;
 }
 
 // The position and length, unless a seek is on its way: its place stands until it is done.
@@ -609,6 +635,7 @@ void Engine::loop() {
     // A seek asked before the file was open starts the bell there.
     seekCount_ = a.seekCount;
     base_ = std::min(frameAt(a.seekMs), frames());
+    lastHeard_ = base_;
     if (!decodeUpTo(base_ + static_cast<qint64>(bufferFrames_)) || !fill())
         return;
     publish(seekCount_);
@@ -622,13 +649,7 @@ void Engine::loop() {
         const double rate = std::clamp(a.rate, SlowestRate, FastestRate);
         if (rate != rateApplied_) {
             // An output's format is fixed once made: a new one, from where this one was.
-            const qint64 frame = heardFrame();
-            closeOutput();
-            if (!openOutput(rate))
-                return;
-            base_ = frame;
-            // Started again below if it ran.
-            if (!applyVolume(a) || !fill())
+            if (!reopenOutput(rate, heardFrame()))
                 return;
         }
         if (a.seekCount != seekCount_) {
@@ -646,7 +667,9 @@ void Engine::loop() {
             tell([](MfSoundBackend& b) { b.onEnded(); });
         }
         publish(seekCount_);
-        const DWORD wait = !decoded_ ? 0 : running_ ? 100 : INFINITE;
+        // At once while decoding, or when the output is to run and does not (a new one).
+        const bool behind = (a.play && !atEnd_) != running_;
+        const DWORD wait = !decoded_ || behind ? 0 : running_ ? 100 : INFINITE;
         WaitForMultipleObjects(2, events, FALSE, wait);
     }
 }
@@ -662,17 +685,25 @@ template<typename Change> void MfSoundBackend::ask(Change change) {
 void MfSoundBackend::open(const QString& file) {
     if (thread_.joinable() || closed_)
         return;
-    if (!shared_->wake) {
-        onFailed(Undecodable, QStringLiteral("no event for the bell's thread (%1)")
-                                  .arg(hex(HRESULT_FROM_WIN32(GetLastError()))));
-        return;
-    }
     {
         const std::lock_guard lock(shared_->mutex);
         shared_->target = this;
     }
     // Decoding and readying the output take the bell's own thread, not the window's.
-    thread_ = std::thread([shared = shared_, file] { Engine(shared, file).run(); });
+    QString problem;
+    if (!shared_->wake)
+        problem = QStringLiteral("no event for the bell's thread (%1)")
+                      .arg(hex(HRESULT_FROM_WIN32(GetLastError())));
+    else
+        try {
+            thread_ = std::thread([shared = shared_, file] { Engine(shared, file).run(); });
+        } catch (const std::system_error& error) {
+            problem = QStringLiteral("no thread for the bell: %1").arg(error.what());
+        }
+    // Told later, as every other failure: the caller is still inside open().
+    if (!problem.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, problem] { onFailed(Undecodable, problem); }, Qt::QueuedConnection);
 }
 
 void MfSoundBackend::play() {
