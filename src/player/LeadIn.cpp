@@ -18,6 +18,51 @@ int wmaLeadIn(int version, int sampleRate) {
     return 2048;
 }
 
+int asfWmaVersion(std::string_view head) {
+    // GUIDs as the file stores them, little-endian fields first.
+    constexpr std::string_view HeaderObject("\x30\x26\xb2\x75\x8e\x66\xcf\x11"
+                                            "\xa6\xd9\x00\xaa\x00\x62\xce\x6c",
+                                            16);
+    constexpr std::string_view StreamProperties("\x91\x07\xdc\xb7\xb7\xa9\xcf\x11"
+                                                "\x8e\xe6\x00\xc0\x0c\x20\x53\x65",
+                                                16);
+    constexpr std::string_view AudioStream("\x40\x9e\x69\xf8\x4d\x5b\xcf\x11"
+                                           "\xa8\xfd\x00\x80\x5f\x5c\x44\x2b",
+                                           16);
+    const auto little = [&](std::size_t at, int bytes) {
+        std::uint64_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            value = value << 8 | static_cast<std::uint8_t>(head[at + static_cast<std::size_t>(i)]);
+        return value;
+    };
+    if (head.size() < 30 || head.substr(0, 16) != HeaderObject)
+        return 0;
+    // The header's objects follow its 30 bytes, each a GUID and its own length.
+    std::size_t at = 30;
+    while (at + 24 <= head.size()) {
+        const std::uint64_t length = little(at + 16, 8);
+        if (length < 24)
+            return 0;
+        // A stream's properties: its type, then 62 bytes on, the type's own data; for sound,
+        // a WAVEFORMATEX whose first field names the codec.
+        if (head.substr(at, 16) == StreamProperties && at + 80 <= head.size() &&
+            head.substr(at + 24, 16) == AudioStream) {
+            switch (little(at + 78, 2)) {
+            case 0x160:
+                return 1;
+            case 0x161:
+                return 2;
+            default:
+                return 0;
+            }
+        }
+        if (length > head.size() - at)
+            return 0;
+        at += static_cast<std::size_t>(length);
+    }
+    return 0;
+}
+
 std::size_t id3TagBytes(std::string_view head) {
     if (head.size() < 10 || head.substr(0, 3) != "ID3")
         return 0;

@@ -15,6 +15,15 @@ namespace chimewick {
 // first whole frame, as long as one frame.
 int wmaLeadIn(int version, int sampleRate);
 
+// The WMA version (1 or 2) of the first sound stream an ASF file's header describes; 0 for
+// any other file or codec, or a header cut short. `head` is the file's beginning: up to
+// AsfHeadBytes of it.
+int asfWmaVersion(std::string_view head);
+
+// How much of a file's beginning asfWmaVersion reads at most: the stream's description comes
+// early in the header, after at most the file's properties and its tags.
+constexpr std::size_t AsfHeadBytes = 65536;
+
 // An MP3 made by LAME or FFmpeg records its encoder's delay in the tag of its first frame;
 // every MP3 decoder adds 529 samples of its own. None without such a tag: the file's start
 // is then not known, and nothing is left out. `head` is the file's beginning.

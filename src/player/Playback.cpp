@@ -28,6 +28,8 @@ constexpr int EndHoldMs = 500;
 QString fileProblem(QString& path) {
     QFileInfo info(path);
     if (!info.exists()) {
+        // Through Qt's own conversions to and from the system's paths: bytes here, UTF-16 on
+        // Windows.
         const auto match = findRecording(info.filesystemFilePath());
         if (!match)
             return QStringLiteral("file not found");

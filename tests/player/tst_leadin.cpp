@@ -66,6 +66,31 @@ Mp3Start with(auto change) {
     return s;
 }
 
+// An ASF header whose streams are of the given types and codecs, after a file properties
+// object; codec 0 for a video stream.
+QByteArray asfHead(std::initializer_list<int> codecs) {
+    const auto guid = [](const char* hex) { return QByteArray::fromHex(hex); };
+    const auto little = [](quint64 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out += char((value >> (8 * i)) & 0xff);
+        return out;
+    };
+    const auto object = [&](const QByteArray& id, const QByteArray& body) {
+        return id + little(quint64(24 + body.size()), 8) + body;
+    };
+    QByteArray objects = object(guid("a1dcab8c47a9cf118ee400c00c205365"), QByteArray(80, 'p'));
+    for (const int codec : codecs) {
+        QByteArray body = guid(codec ? "409e69f84d5bcf11a8fd00805f5c442b"   // sound
+                                     : "c0ef19bc4d5bcf11a8fd00805f5c442b"); // video
+        body += QByteArray(16 + 8, '\0') + little(18, 4) + QByteArray(4 + 2 + 4, '\0');
+        body += little(quint64(codec), 2) + little(1, 2) + little(44100, 4) + QByteArray(12, 'w');
+        objects += object(guid("9107dcb7b7a9cf118ee600c00c205365"), body);
+    }
+    return guid("3026b2758e66cf11a6d900aa0062ce6c") + little(quint64(30 + objects.size()), 8) +
+           little(quint64(1 + codecs.size()), 4) + char(1) + char(2) + objects;
+}
+
 int leadIn(const QByteArray& head) {
     return mp3LeadIn(std::string_view(head.constData(), std::size_t(head.size())));
 }
@@ -99,6 +124,48 @@ private slots:
         QFETCH(int, rate);
         QFETCH(int, samples);
         QCOMPARE(wmaLeadIn(version, rate), samples);
+    }
+
+    // The codec of the first sound stream, from the ASF header; none for other codecs or files.
+    void asf_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<int>("version");
+        QTest::newRow("version 1") << asfHead({0x160}) << 1;
+        QTest::newRow("version 2") << asfHead({0x161}) << 2;
+        QTest::newRow("after a video stream") << asfHead({0, 0x160}) << 1;
+        QTest::newRow("the first of two sound streams") << asfHead({0x161, 0x160}) << 2;
+        QTest::newRow("WMA Pro") << asfHead({0x162}) << 0;
+        QTest::newRow("video alone") << asfHead({0}) << 0;
+        QTest::newRow("cut inside the codec") << asfHead({0x161}).chopped(19) << 0;
+        QTest::newRow("not ASF") << bytes({}) << 0;
+        QTest::newRow("nothing") << QByteArray() << 0;
+    }
+    void asf() {
+        QFETCH(QByteArray, head);
+        QFETCH(int, version);
+        QCOMPARE(asfWmaVersion(std::string_view(head.constData(), std::size_t(head.size()))),
+                 version);
+    }
+
+    // Real files, as ffprobe names their codecs.
+    void asfFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("version");
+        const QString sounds = QStringLiteral(CHIMEWICK_SOUNDS_DIR "/");
+        const QString others = QStringLiteral(CHIMEWICK_THIRD_PARTY_DIR "/");
+        QTest::newRow("belle.wma") << sounds + "belle.wma" << 2;
+        QTest::newRow("real_example.wma") << others + "real_example.wma" << 2;
+        QTest::newRow("lossless.wma") << others + "lossless.wma" << 0;
+        QTest::newRow("bell.mp3") << sounds + "bell.mp3" << 0;
+    }
+    void asfFiles() {
+        QFETCH(QString, file);
+        QFETCH(int, version);
+        QFile in(file);
+        QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(file));
+        const QByteArray head = in.read(qint64(AsfHeadBytes));
+        QCOMPARE(asfWmaVersion(std::string_view(head.constData(), std::size_t(head.size()))),
+                 version);
     }
 
     // The encoder's delay and the decoder's 529 samples, wherever the tag lies; nothing when
