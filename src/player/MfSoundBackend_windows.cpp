@@ -77,6 +77,12 @@ QString hex(HRESULT hr) {
     return QStringLiteral("0x%1").arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0'));
 }
 
+// The decoder's samples that are read here.
+bool knownSamples(const GUID& subtype, UINT32 bits) {
+    return (subtype == MFAudioFormat_Float && (bits == 32 || bits == 64)) ||
+           (subtype == MFAudioFormat_PCM && (bits == 8 || bits == 16 || bits == 24 || bits == 32));
+}
+
 // A file the Source Reader could not open: the system's own reasons in plain words, anything
 // else is the decoder's.
 QString openProblem(HRESULT hr) {
@@ -340,10 +346,8 @@ bool Engine::openReader() {
     given->GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &rate);
     given->GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &channels);
     given->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &bits);
-    const bool known =
-        (subtype_ == MFAudioFormat_Float && (bits == 32 || bits == 64)) ||
-        (subtype_ == MFAudioFormat_PCM && (bits == 8 || bits == 16 || bits == 24 || bits == 32));
-    if (!known || rate == 0 || rate > 768000 || channels == 0 || channels > 8) {
+    if (!knownSamples(subtype_, bits) || rate == 0 || rate > 768000 || channels == 0 ||
+        channels > 8) {
         fail(Undecodable,
              QStringLiteral("the decoder gives samples of an unknown kind: %1 bits, %2 Hz, %3 "
                             "channels")
@@ -380,6 +384,29 @@ bool Engine::decodeNext() {
     if (failed(hr)) {
         fail(Undecodable, QStringLiteral("the decoder stopped"), hr);
         return false;
+    }
+    if (flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) {
+        // Samples of another width come through as they are; another rate or layout would not
+        // be the same recording in the one output.
+        ComPtr<IMFMediaType> given;
+        UINT32 rate = 0;
+        UINT32 channels = 0;
+        UINT32 bits = 0;
+        hr = reader_->GetCurrentMediaType(static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM),
+                                          &given);
+        if (!failed(hr)) {
+            given->GetGUID(MF_MT_SUBTYPE, &subtype_);
+            given->GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &rate);
+            given->GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &channels);
+            given->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &bits);
+            bits_ = static_cast<int>(bits);
+        }
+        if (failed(hr) || !knownSamples(subtype_, bits) || static_cast<int>(rate) != rate_ ||
+            static_cast<int>(channels) != channels_) {
+            fail(Undecodable, QStringLiteral("the sound's format changes midway"),
+                 failed(hr) ? hr : MF_E_INVALIDMEDIATYPE);
+            return false;
+        }
     }
     if (sample) {
         ComPtr<IMFMediaBuffer> buffer;
