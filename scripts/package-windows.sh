@@ -58,6 +58,12 @@ rm -f "$packages/$name.msi" "$packages/$name.zip"
 # meet it too, or the start at login would outlive the program.
 msibuild "$packages/$name.msi" -q "UPDATE \`Component\` SET \`Condition\` = \
 'AUTOSTART = \"1\" OR REMOVE = \"ALL\"' WHERE \`Component\` = 'cmp_autostart'"
+# The event source's message file is an expandable string ("#%"), and its key goes at the
+# uninstall ("-"), which wixl cannot say either.
+source='SYSTEM\CurrentControlSet\Services\EventLog\Application\Chimewick'
+msibuild "$packages/$name.msi" -q "UPDATE \`Registry\` SET \`Value\` = '#%[#file_exe]' \
+WHERE \`Component_\` = 'cmp_eventlog' AND \`Name\` = 'EventMessageFile'" -q "INSERT INTO \`Registry\` \
+(\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES ('reg_eventsource', 2, '$source', '-', 'cmp_eventlog')"
 (cd build/windows/stage && cmake -E tar cf "../packages/$name.zip" --format=zip Chimewick)
 
 ls -l "$packages/$name.msi" "$packages/$name.zip" >&2

@@ -24,9 +24,12 @@ from xml.sax.saxutils import quoteattr
 # Fixed for the life of the product: Windows knows an installed Chimewick by it.
 UPGRADE_CODE = "6b0f1c1e-5d0a-4d8e-9a53-3c0b6a0e7a41"
 NAMESPACE = uuid.UUID(UPGRADE_CODE)
+EVENT_SOURCE = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Chimewick"
 
 
 def ident(kind, path):
+    if kind == "file" and path == "chimewick.exe":
+        return "file_exe"  # named in the MSI's tables after wixl, too
     return f"{kind}_{uuid.uuid5(NAMESPACE, kind + '/' + path).hex}"
 
 
@@ -61,7 +64,7 @@ def main():
     components = []
     files = folder(root, root, " " * 10, components)
     exe = ident("file", "chimewick.exe")
-    components += ["cmp_startmenu", "cmp_autostart"]
+    components += ["cmp_startmenu", "cmp_autostart", "cmp_eventlog"]
     refs = "\n".join(f'      <ComponentRef Id="{c}"/>' for c in components)
     files = "\n".join(files)
     print(f"""<?xml version="1.0" encoding="utf-8"?>
@@ -87,6 +90,14 @@ def main():
                     Target="[INSTALLDIR]chimewick.exe" WorkingDirectory="INSTALLDIR"/>
           <RegistryValue Root="HKLM" Key="Software\\Chimewick" Name="StartMenu" Type="integer"
                          Value="1" KeyPath="yes"/>
+        </Component>
+        <!-- The event log's source: its message file shows each ring's line as its text
+             (package-windows.sh makes the file's value expandable and has the key removed) -->
+        <Component Id="cmp_eventlog" Guid="{guid('eventlog')}" Win64="yes">
+          <RegistryValue Root="HKLM" Key="{EVENT_SOURCE}" Name="EventMessageFile" Type="string"
+                         Value="[#{exe}]" KeyPath="yes"/>
+          <RegistryValue Root="HKLM" Key="{EVENT_SOURCE}" Name="TypesSupported" Type="integer"
+                         Value="7"/>
         </Component>
         <Component Id="cmp_autostart" Guid="{guid('autostart')}" Win64="yes">
           <RegistryValue Root="HKLM" Key="Software\\Microsoft\\Windows\\CurrentVersion\\Run"

@@ -10,7 +10,8 @@ namespace chimewick {
 namespace {
 
 // The event ids of the two kinds of line, so that a filter in the Event Viewer can tell them
-// apart; no message file is registered, so the viewer shows each line's own strings.
+// apart. Each is "%1" in the program's message table (messages.mc), which the installer
+// registers as the source's message file: the viewer shows the line as the event's text.
 constexpr DWORD RingEventId = 1;
 constexpr DWORD FailureEventId = 2;
 

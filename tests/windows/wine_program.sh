@@ -28,6 +28,7 @@ folder=$WINEPREFIX/drive_c/Program\ Files/Chimewick
 # menu for it, that user's.
 menu_entry() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Chimewick.lnk' | grep . ; }
 run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+source_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Chimewick'
 
 case $step in
 install)
@@ -58,7 +59,9 @@ install)
   menu_entry >/dev/null || fail "no Start-menu entry"
   wine reg query "$run_key" /v Chimewick 2>/dev/null | grep -i 'chimewick\.exe' >/dev/null ||
     fail "AUTOSTART=1 did not set the start at login"
-  echo "wine install: the program, its 26 recordings, a Start-menu entry and the start at login"
+  wine reg query "$source_key" /v EventMessageFile 2>/dev/null |
+    grep -i 'REG_EXPAND_SZ.*chimewick\.exe' >/dev/null || fail "the event log's source is not registered"
+  echo "wine install: the program, its 26 recordings, a Start-menu entry, the start at login and the event source"
   ;;
 
 program)
@@ -164,6 +167,7 @@ uninstall)
   ! menu_entry >/dev/null || left+=("the Start-menu entry")
   ! wine reg query "$run_key" /v Chimewick >/dev/null 2>&1 || left+=("the start at login")
   ! wine reg query 'HKLM\Software\Chimewick' >/dev/null 2>&1 || left+=("HKLM\\Software\\Chimewick")
+  ! wine reg query "$source_key" >/dev/null 2>&1 || left+=("the event log's source")
   ((${#left[@]} == 0)) || fail "left after the uninstall: ${left[*]}"
   echo "wine uninstall: nothing left"
   ;;
