@@ -57,11 +57,32 @@ install)
   recordings=$(find "$folder" -maxdepth 1 \( -name '*.wma' -o -name '*.mp3' -o -name '*.wav' \) | wc -l)
   ((recordings == 26)) || fail "$recordings recordings beside the program, not 26"
   menu_entry >/dev/null || fail "no Start-menu entry"
+  # The program file's own record, as Explorer shows it: version, name and the two icons.
+  /usr/bin/python3 - "$folder/chimewick.exe" <<'PY' || fail "the program file's resources are wrong"
+import struct, sys
+import pefile
+pe = pefile.PE(sys.argv[1])
+strings = {k.decode(): v.decode() for info in pe.FileInfo[0] if info.Key == b"StringFileInfo"
+           for table in info.StringTable for k, v in table.entries.items()}
+wanted = {"FileVersion": "1.00", "ProductVersion": "1.00", "ProductName": "Chimewick"}
+icons = []
+for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    if kind.id == pefile.RESOURCE_TYPE["RT_GROUP_ICON"]:
+        entry = kind.directory.entries[0].directory.entries[0].data.struct
+        group = pe.get_data(entry.OffsetToData, entry.Size)
+        for i in range(struct.unpack_from("<H", group, 4)[0]):
+            width, height, colours = struct.unpack_from("<BBB", group, 6 + 14 * i)
+            icons.append((width, height, colours))
+wrong = {k: strings.get(k) for k, v in wanted.items() if strings.get(k) != v}
+if wrong or sorted(icons) != [(16, 16, 16), (32, 32, 16)]:
+    print(f"version record {wrong or 'right'}, icons {icons}", file=sys.stderr)
+    sys.exit(1)
+PY
   wine reg query "$run_key" /v Chimewick 2>/dev/null | grep -i 'chimewick\.exe' >/dev/null ||
     fail "AUTOSTART=1 did not set the start at login"
   wine reg query "$source_key" /v EventMessageFile 2>/dev/null |
     grep -i 'REG_EXPAND_SZ.*chimewick\.exe' >/dev/null || fail "the event log's source is not registered"
-  echo "wine install: the program, its 26 recordings, a Start-menu entry, the start at login and the event source"
+  echo "wine install: the program with its version record and icons, its 26 recordings, a Start-menu entry, the start at login and the event source"
   ;;
 
 program)
