@@ -145,7 +145,7 @@ program)
     delays+=("$(python3 -c "print(round(($at - $due) * 1000, 1))")")
   done
   read -r first median max < <(python3 -c "import statistics, sys; d = [float(x) for x in sys.argv[1:]]
-print(d[0], statistics.median(d[1:]), max(d))" "${delays[@]}")
+print(d[0], round(statistics.median(d[1:]), 1), max(d))" "${delays[@]}")
   echo "wine program: second to sound over ${#delays[@]} rings: first $first ms, later median $median ms, max $max ms (${delays[*]})"
   # Before its second by more than the listener's own reach (a read of 2 ms; a click whose
   # moment its client knew was placed within 0.5 ms of it): rung ahead of its second.
