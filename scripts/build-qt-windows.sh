@@ -21,7 +21,7 @@ options=(
   -DCMAKE_BUILD_TYPE=Release
   -DBUILD_SHARED_LIBS=ON
   -DQT_HOST_PATH=/usr
-  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/"$(dpkg-architecture -qDEB_HOST_MULTIARCH)"/cmake
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/"$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null)"/cmake
   -DQT_BUILD_TESTS=OFF
   -DQT_BUILD_EXAMPLES=OFF
   -DFEATURE_pkg_config=OFF
@@ -58,8 +58,10 @@ started=$SECONDS
 
 # The source of the machine's own suite, from the mirror its apt already uses, through a
 # private apt state: nothing of the system's is changed and no root is needed.
-mirror=$(sed -n 's/^URIs: *\(http[^ ]*debian\/*\)$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1)
-[[ -n $mirror ]] || mirror=$(sed -n 's/^deb \(\[[^]]*\] \)\?\(http[^ ]*debian\/*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null | head -n 1)
+# (A machine has either list, or both.)
+mirror=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs: *\(http[^ ]*debian\/*\)$/\1/p' | head -n 1 || true)
+[[ -n $mirror ]] || mirror=$(cat /etc/apt/sources.list 2>/dev/null |
+  sed -n 's/^deb \(\[[^]]*\] \)\?\(http[^ ]*debian\/*\) .*/\2/p' | head -n 1 || true)
 mirror=${mirror:-http://deb.debian.org/debian}
 mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial"
 for s in "$suite" "$suite-updates"; do echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $s main"; done >"$work/apt/sources.list"

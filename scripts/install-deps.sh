@@ -24,7 +24,7 @@ packages=(
 # Qt for Windows from Debian's source (fetched and unpacked by apt-get source, built with the
 # machine's Qt tools), the MinGW-w64 compiler, and the MSI's and zip's makers.
 windows=(
-  qt6-base-dev-tools dpkg-dev xz-utils ninja-build cmake
+  qt6-base-dev qt6-base-dev-tools dpkg-dev xz-utils ninja-build cmake
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wixl msitools python3
 )
