@@ -11,8 +11,9 @@ find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Network DBus)
 foreach(module Core Gui Widgets Network DBus)
   install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION ${CHIMEWICK_INSTALL_DIR})
 endforeach()
-install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>
-  DESTINATION ${CHIMEWICK_INSTALL_DIR}/platforms)
+# Written as CMake 3.31 keeps it ("platforms", not "./platforms"), so it says nothing of it.
+cmake_path(SET platforms NORMALIZE "${CHIMEWICK_INSTALL_DIR}/platforms")
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION ${platforms})
 
 foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
